@@ -1,0 +1,104 @@
+#pragma once
+
+// Morvash, the listing engine. Constructing a CSerchFiles walks a folder,
+// depth first, into a listing: one line per directory and per accepted file,
+// in the order readdir yields the entries, each directory's line followed at
+// once by the lines of everything inside it. Nothing is sorted.
+//
+// A listing line is: d TABs (d = the entry's depth, 0 for the folder's own
+// entries, at most MAX_SEARCH_DEPTH), then "*" on directory lines only, then
+// the entry's name. A folder holding the directory docs (with guide.txt and
+// the empty folder img inside) and then readme.txt gives:
+//
+//     "*docs"            depth 0, directory
+//     "\tguide.txt"      depth 1
+//     "\t*img"           depth 1, directory
+//     "readme.txt"       depth 0
+//
+// Every line is one well-formed line whatever the file system holds: a
+// control byte in a name (0x01-0x1F, 0x7F: TAB, CR, LF, ...) is shown as "?",
+// and so is the "*" that begins a file's name, as `ls -q` shows such bytes.
+// The engine keeps the real name, so the two per-line queries still find the
+// entry. Symbolic links are never followed: a link is a file line.
+//
+// Paths use "/" as the separator. After construction the object only answers
+// questions: the counters, the listing (read in place), and per line the
+// folder that holds the entry (gFc_GetTargetPath) and the entry's details
+// (gFc_GetFileInfo), each in time proportional to the entry's depth.
+
+#include <cstdint>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "morvash/Export.h"
+#include "platform/CString.h"
+#include "platform/CStringArray.h"
+#include "platform/SystemTime.h"
+
+/// The deepest level at which the walk lists entries; folders there are listed, not entered.
+#define MAX_SEARCH_DEPTH 32
+
+/// The details of one listing entry, handed out by value.
+///
+/// Both strings empty means the entry was not found; the size and the time are
+/// then 0 and 1601-01-01 00:00:00.000 (the values of the default constructor).
+class MORVASH_API CFileInfo {
+public:
+    /// Makes a not-found record: empty strings, size 0, time 1601-01-01 00:00.
+    CFileInfo();
+    CFileInfo(const CFileInfo& other);
+    CFileInfo& operator=(const CFileInfo& other);
+    ~CFileInfo();
+
+    CString m_FullPath;     ///< target path followed by the name; empty when not found
+    CString m_FileTitle;    ///< name up to its last "." (control bytes shown as "?")
+    unsigned int m_Length;  ///< size in bytes, low 32 bits
+    SYSTEMTIME m_LastWrite;  ///< last-write time, UTC moved forward by nine hours
+    unsigned int m_LengthHigh;  ///< size in bytes, high 32 bits
+};
+
+/// Walks one folder into a listing and answers questions about its lines.
+class MORVASH_API CSerchFiles {
+public:
+    /// Walks `path` accepting every file, down to `maxDepth` (clamped to 32).
+    CSerchFiles(const char* path, unsigned int maxDepth);
+    /// Walks `path` keeping the files whose suffix matches a blank-separated
+    /// token of `extensions` (every file when a token is empty).
+    CSerchFiles(const char* path, const char* extensions, unsigned int maxDepth);
+    /// Releases the listing, then the root path.
+    virtual ~CSerchFiles();
+    CSerchFiles(const CSerchFiles&) = delete;
+    CSerchFiles& operator=(const CSerchFiles&) = delete;
+
+    /// Returns the number of directory lines.
+    unsigned int gFc_GetNumOfDir();
+    /// Returns the number of file lines.
+    unsigned int gFc_GetNumOfFile();
+    /// Returns the listing, owned by this object and valid until it is destroyed.
+    CStringArray* gFc_GetListFiles();
+    /// Returns the folder path of line `index`, ending with "/" (empty outside the listing).
+    CString gFc_GetTargetPath(int index);
+    /// Looks the entry of line `index` up again (a not-found record outside the listing).
+    CFileInfo gFc_GetFileInfo(int index);
+
+private:
+    void mFc_MakeFileList(CString path, CString extensions, const char* subDir,
+                          unsigned int maxDepth);
+
+    // Appends one listing line for an entry met at depth m_CurDepth.
+    void addLine(std::string_view name, bool directory);
+    // The entry's real name on line `index`, as the file system spells it.
+    CString realName(int index) const;
+    // Records each line's enclosing directory line once the walk is done.
+    void linkParents();
+
+    unsigned int m_NumOfDir;
+    unsigned int m_NumOfFile;
+    unsigned int m_CurDepth;
+    CString m_RootPath;
+    CStringArray m_ListFiles;
+
+    std::vector<std::int32_t> parents_;  // enclosing directory line of each line, -1 at depth 0
+    std::vector<std::pair<int, CString>> realNames_;  // lines whose shown name differs, by index
+};

@@ -1,0 +1,70 @@
+#pragma once
+
+// CFileFind: the framework's directory enumeration, on POSIX.
+//
+// FindFile takes either a folder pattern, "<folder>/*.*" (or "<folder>/*"),
+// which enumerates every entry of the folder, "." and ".." included, in the
+// order readdir yields them; or, with Match::Exact, one path, which is looked
+// up as it stands (a final "*" is then an ordinary byte of a name).
+//
+// Nothing is ever followed or opened but folders being enumerated: an entry is
+// a directory only when it is one itself (a symbolic link never is, whatever it
+// points to), and an entry's size and time are its own (lstat). The type comes
+// from readdir where the file system gives it, so enumerating costs no stat
+// call per entry; size and time are read only when asked for.
+//
+// Paths longer than the kernel's PATH_MAX are opened piece by piece, relative
+// to the folders above them, so deep trees work as shallow ones do.
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "platform/CString.h"
+#include "platform/Export.h"
+#include "platform/SystemTime.h"
+#include "platform/WinTypes.h"
+
+/// The attribute bit that marks a directory.
+inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+
+class PLATFORM_API CFileFind {
+public:
+    enum class Match {
+        Pattern,  ///< a trailing "/*.*" or "/*" enumerates the folder before it
+        Exact,    ///< the name is one path, looked up as it stands
+    };
+
+    CFileFind();
+    ~CFileFind();
+    CFileFind(const CFileFind&) = delete;
+    CFileFind& operator=(const CFileFind&) = delete;
+
+    /// Starts a search; FALSE when nothing can be enumerated or found.
+    BOOL FindFile(const char* name, Match match = Match::Pattern);
+    /// Makes the next entry current; tells whether a further entry follows.
+    BOOL FindNextFile();
+    /// Ends the search and closes the folder.
+    void Close() noexcept;
+
+    /// Returns the current entry's name, without folder part.
+    CString GetFileName() const;
+    /// Returns the current entry's name in place, valid until the next step.
+    std::string_view FileName() const noexcept;
+    /// Returns the name up to, not including, its last "."; the whole name without one.
+    CString GetFileTitle() const;
+    /// Tells whether the current entry is "." or "..".
+    BOOL IsDots() const noexcept;
+    /// Tells whether the current entry is a directory (never a symbolic link).
+    BOOL IsDirectory() const noexcept { return MatchesMask(FILE_ATTRIBUTE_DIRECTORY); }
+    /// Tests the current entry's attributes against `mask`.
+    BOOL MatchesMask(DWORD mask) const noexcept;
+    /// Returns the current entry's size in bytes (0 when it cannot be read).
+    std::uint64_t GetLength() const;
+    /// Reads the current entry's last-write time; FALSE when it cannot be read.
+    BOOL GetLastWriteTime(FILETIME* time) const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};

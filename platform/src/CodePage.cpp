@@ -1,0 +1,108 @@
+#include "platform/CodePage.h"
+
+#include <iconv.h>
+#include <langinfo.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <cerrno>
+#include <clocale>
+#include <string>
+
+namespace platform {
+namespace {
+
+std::atomic<CodePage> gActive{CodePage::Utf8};
+
+// Name glibc's iconv knows for the active code page.
+const char* IconvName(CodePage page) { return page == CodePage::Cp932 ? "CP932" : "UTF-8"; }
+
+// Converts with iconv; every input byte that starts no valid character is
+// replaced with `replacement` and skipped, so conversion never fails.
+std::string Convert(std::string_view input, const char* to, const char* from,
+                    std::string_view replacement) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return std::string(input);
+    }
+    std::string out;
+    out.resize(input.size() * 2 + 16);
+    char* in = const_cast<char*>(input.data());
+    std::size_t inLeft = input.size();
+    std::size_t used = 0;
+    while (inLeft > 0) {
+        char* outPtr = out.data() + used;
+        std::size_t outLeft = out.size() - used;
+        std::size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        used = out.size() - outLeft;
+        if (rc != static_cast<std::size_t>(-1)) {
+            break;
+        }
+        if (errno == E2BIG) {
+            out.resize(out.size() * 2);
+        } else if (errno == EILSEQ || errno == EINVAL) {
+            // EILSEQ: an invalid sequence or a character the target lacks;
+            // EINVAL: a sequence cut off at the end of the input.
+            if (out.size() - used < replacement.size()) {
+                out.resize(out.size() * 2 + replacement.size());
+            }
+            std::copy(replacement.begin(), replacement.end(), out.begin() + used);
+            used += replacement.size();
+            ++in;
+            --inLeft;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        } else {
+            break;
+        }
+    }
+    iconv_close(cd);
+    out.resize(used);
+    return out;
+}
+
+}  // namespace
+
+void SetActiveCodePage(CodePage page) noexcept { gActive.store(page, std::memory_order_relaxed); }
+
+CodePage ActiveCodePage() noexcept { return gActive.load(std::memory_order_relaxed); }
+
+CodePage CodePageForCharset(std::string_view charset) noexcept {
+    std::string upper(charset);
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    for (std::string_view name : {"SHIFT_JIS", "SJIS", "CP932", "WINDOWS-31J"}) {
+        if (upper == name) {
+            return CodePage::Cp932;
+        }
+    }
+    return CodePage::Utf8;
+}
+
+CodePage SelectCodePageFromLocale() noexcept {
+    std::setlocale(LC_ALL, "");
+    const char* charset = nl_langinfo(CODESET);
+    CodePage page = CodePageForCharset(charset != nullptr ? charset : "");
+    SetActiveCodePage(page);
+    return page;
+}
+
+bool IsLeadByte(unsigned char byte) noexcept {
+    if (ActiveCodePage() != CodePage::Cp932) {
+        return false;
+    }
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+std::string FromUtf8(std::string_view utf8) {
+    if (ActiveCodePage() == CodePage::Utf8) {
+        return Convert(utf8, "UTF-8", "UTF-8", "?");
+    }
+    return Convert(utf8, IconvName(ActiveCodePage()), "UTF-8", "?");
+}
+
+std::string ToUtf8(std::string_view text) {
+    return Convert(text, "UTF-8", IconvName(ActiveCodePage()), "\xEF\xBF\xBD");
+}
+
+}  // namespace platform

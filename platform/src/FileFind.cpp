@@ -1,0 +1,255 @@
+#include "platform/FileFind.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <utility>
+
+#include "platform/MbcsSearch.h"
+
+namespace {
+
+constexpr int kDirectoryFlags = O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC;
+
+// An owned file descriptor (or AT_FDCWD, which is never closed).
+class Fd {
+public:
+    Fd() = default;
+    explicit Fd(int fd) : fd_(fd) {}
+    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, AT_FDCWD)) {}
+    Fd& operator=(Fd&& other) noexcept {
+        reset(std::exchange(other.fd_, AT_FDCWD));
+        return *this;
+    }
+    ~Fd() { reset(AT_FDCWD); }
+    int get() const noexcept { return fd_; }
+    bool valid() const noexcept { return fd_ >= 0 || fd_ == AT_FDCWD; }
+    int release() noexcept { return std::exchange(fd_, AT_FDCWD); }
+    void reset(int fd) noexcept {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        fd_ = fd;
+    }
+
+private:
+    int fd_ = AT_FDCWD;
+};
+
+// Resolves the leading part of a path that is too long for one system call,
+// folder by folder, and leaves in `rest` a tail short enough to be resolved
+// relative to the returned folder. Each piece is resolved as the whole path
+// would be, so the result names the same file.
+Fd OpenBase(std::string_view path, std::string_view& rest) {
+    Fd base;
+    rest = path;
+    while (rest.size() >= PATH_MAX) {
+        const std::size_t cut = rest.substr(0, PATH_MAX - 1).rfind('/');
+        if (cut == std::string_view::npos || cut == 0) {
+            return Fd(-1);
+        }
+        const std::string piece(rest.substr(0, cut));
+        Fd next(::openat(base.get(), piece.c_str(), kDirectoryFlags));
+        if (!next.valid()) {
+            return Fd(-1);
+        }
+        base = std::move(next);
+        rest = rest.substr(cut + 1);
+    }
+    return base;
+}
+
+std::string Component(std::string_view rest) { return rest.empty() ? "." : std::string(rest); }
+
+}  // namespace
+
+struct CFileFind::State {
+    DIR* dir = nullptr;
+    // The current entry.
+    std::string name;
+    unsigned char type = DT_UNKNOWN;
+    mutable bool statDone = false;
+    mutable bool statOk = false;
+    mutable struct stat info {};
+    // The entry after it, read ahead so that a step can tell whether one follows.
+    std::string nextName;
+    unsigned char nextType = DT_UNKNOWN;
+    bool hasNext = false;
+
+    ~State() {
+        if (dir != nullptr) {
+            ::closedir(dir);
+        }
+    }
+
+    // Reads the next entry of the folder into the read-ahead slot.
+    void readAhead() {
+        hasNext = false;
+        if (dir == nullptr) {
+            return;
+        }
+        // A readdir failure part-way ends the enumeration; it is not fatal.
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr) {
+            return;
+        }
+        nextName.assign(entry->d_name);
+        nextType = entry->d_type;
+        if (nextType == DT_UNKNOWN) {
+            struct stat st {};
+            if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+                nextType = S_ISDIR(st.st_mode) ? DT_DIR : DT_REG;
+            }
+        }
+        hasNext = true;
+    }
+
+    const struct stat* stat() const {
+        if (!statDone) {
+            statDone = true;
+            statOk = dir != nullptr &&
+                     ::fstatat(::dirfd(dir), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+        }
+        return statOk ? &info : nullptr;
+    }
+};
+
+CFileFind::CFileFind() = default;
+
+CFileFind::~CFileFind() = default;
+
+void CFileFind::Close() noexcept { state_.reset(); }
+
+BOOL CFileFind::FindFile(const char* name, Match match) {
+    Close();
+    if (name == nullptr || *name == '\0') {
+        return FALSE;
+    }
+    const std::string_view text(name);
+    auto state = std::make_unique<State>();
+
+    std::string_view folder;
+    bool enumerate = false;
+    if (match == Match::Pattern) {
+        for (std::string_view wildcard : {std::string_view("*.*"), std::string_view("*")}) {
+            if (text == wildcard) {
+                folder = ".";
+                enumerate = true;
+                break;
+            }
+            if (text.size() > wildcard.size() && text.ends_with(wildcard) &&
+                text[text.size() - wildcard.size() - 1] == '/') {
+                folder = text.substr(0, text.size() - wildcard.size() - 1);
+                if (folder.empty()) {
+                    folder = "/";
+                }
+                enumerate = true;
+                break;
+            }
+        }
+    }
+
+    if (enumerate) {
+        std::string_view rest;
+        Fd base = OpenBase(folder, rest);
+        if (!base.valid()) {
+            return FALSE;
+        }
+        Fd fd(::openat(base.get(), Component(rest).c_str(), kDirectoryFlags));
+        if (!fd.valid() || fd.get() == AT_FDCWD) {
+            return FALSE;
+        }
+        state->dir = ::fdopendir(fd.get());
+        if (state->dir == nullptr) {
+            return FALSE;
+        }
+        fd.release();
+        state->readAhead();
+        if (!state->hasNext) {
+            return FALSE;
+        }
+        state_ = std::move(state);
+        return TRUE;
+    }
+
+    // One path, looked up as it stands; a path ending in "/" names no entry.
+    const std::size_t slash = text.rfind('/');
+    const std::string_view leaf = slash == std::string_view::npos ? text : text.substr(slash + 1);
+    if (leaf.empty()) {
+        return FALSE;
+    }
+    std::string_view rest;
+    Fd base = OpenBase(text, rest);
+    if (!base.valid()) {
+        return FALSE;
+    }
+    if (::fstatat(base.get(), Component(rest).c_str(), &state->info, AT_SYMLINK_NOFOLLOW) != 0) {
+        return FALSE;
+    }
+    state->statDone = true;
+    state->statOk = true;
+    state->nextName.assign(leaf);
+    state->nextType = S_ISDIR(state->info.st_mode) ? DT_DIR : DT_REG;
+    state->hasNext = true;
+    state_ = std::move(state);
+    return TRUE;
+}
+
+BOOL CFileFind::FindNextFile() {
+    if (!state_ || !state_->hasNext) {
+        return FALSE;
+    }
+    State& s = *state_;
+    s.name.swap(s.nextName);
+    s.type = s.nextType;
+    if (s.dir != nullptr) {
+        s.statDone = false;
+        s.readAhead();
+    } else {
+        s.hasNext = false;  // an exact lookup has one entry, whose stat is already read
+    }
+    return s.hasNext ? TRUE : FALSE;
+}
+
+CString CFileFind::GetFileName() const { return CString(FileName()); }
+
+std::string_view CFileFind::FileName() const noexcept {
+    return state_ ? std::string_view(state_->name) : std::string_view();
+}
+
+CString CFileFind::GetFileTitle() const {
+    const std::string_view name = FileName();
+    const int dot = platform::ReverseFindChar(name, '.');
+    return CString(dot < 0 ? name : name.substr(0, static_cast<std::size_t>(dot)));
+}
+
+BOOL CFileFind::IsDots() const noexcept {
+    const std::string_view name = FileName();
+    return (name == "." || name == "..") ? TRUE : FALSE;
+}
+
+BOOL CFileFind::MatchesMask(DWORD mask) const noexcept {
+    if (!state_) {
+        return FALSE;
+    }
+    const DWORD attributes = state_->type == DT_DIR ? FILE_ATTRIBUTE_DIRECTORY : 0;
+    return (attributes & mask) != 0 ? TRUE : FALSE;
+}
+
+std::uint64_t CFileFind::GetLength() const {
+    const struct stat* info = state_ ? state_->stat() : nullptr;
+    return info != nullptr && info->st_size > 0 ? static_cast<std::uint64_t>(info->st_size) : 0;
+}
+
+BOOL CFileFind::GetLastWriteTime(FILETIME* time) const {
+    const struct stat* info = state_ ? state_->stat() : nullptr;
+    if (info == nullptr || time == nullptr) {
+        return FALSE;
+    }
+    *time = platform::FileTimeFromUnix(info->st_mtim.tv_sec, info->st_mtim.tv_nsec);
+    return TRUE;
+}
