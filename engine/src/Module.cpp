@@ -18,6 +18,8 @@ __attribute__((constructor)) void OnLoad() {
     new CDynLinkLibrary(gMorvashModule);  // owned by the chain, freed on unload
 }
 
-__attribute__((destructor)) void OnUnload() { AfxTermExtensionModule(gMorvashModule); }
+__attribute__((destructor)) void OnUnload() {
+    AfxTermExtensionModule(gMorvashModule);
+}
 
 }  // namespace

@@ -2,111 +2,24 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
+#include "ExtensionFilter.h"
+#include "LineFormat.h"
+#include "NineHours.h"
 #include "platform/FileFind.h"
-#include "platform/MbcsSearch.h"
+
+using morvash::detail::AcceptedByFilter;
+using morvash::detail::AddNineHours;
+using morvash::detail::AppendShown;
+using morvash::detail::kMarker;
+using morvash::detail::LeadingTabs;
+using morvash::detail::NeedsShowing;
+using morvash::detail::ShownName;
 
 namespace {
 
-constexpr char kMarker = '*';
 constexpr char kSeparator = '/';
-constexpr char kShownInstead = '?';
-
-bool IsControlByte(unsigned char byte) noexcept { return (byte >= 0x01 && byte <= 0x1F) || byte == 0x7F; }
-
-// Tells whether a name cannot stand in a listing line as it is: a control
-// byte would break the line or its indent, and a file name beginning with the
-// marker would read as a directory.
-bool NeedsShowing(std::string_view name, bool directory) noexcept {
-    if (!directory && !name.empty() && name.front() == kMarker) {
-        return true;
-    }
-    return std::any_of(name.begin(), name.end(),
-                       [](char c) { return IsControlByte(static_cast<unsigned char>(c)); });
-}
-
-// Appends the name as a line shows it. Control bytes are never trail bytes of
-// a double-byte character, so replacing them byte by byte is safe in every
-// code page.
-void AppendShown(CString& out, std::string_view name, bool directory) {
-    if (!NeedsShowing(name, directory)) {
-        out += name;
-        return;
-    }
-    std::string shown(name);
-    for (char& c : shown) {
-        if (IsControlByte(static_cast<unsigned char>(c))) {
-            c = kShownInstead;
-        }
-    }
-    if (!directory && shown.front() == kMarker) {
-        shown.front() = kShownInstead;
-    }
-    out += std::string_view(shown);
-}
-
-int LeadingTabs(std::string_view line) noexcept {
-    const std::size_t first = line.find_first_not_of('\t');
-    return static_cast<int>(first == std::string_view::npos ? line.size() : first);
-}
-
-// The name part of a listing line: what follows its indent and, on a
-// directory line, its marker. A name's own leading blanks belong to it.
-std::string_view ShownName(std::string_view line) noexcept {
-    line.remove_prefix(static_cast<std::size_t>(LeadingTabs(line)));
-    if (!line.empty() && line.front() == kMarker) {
-        line.remove_prefix(1);
-    }
-    return line;
-}
-
-// The extension filter: accepts a file when its suffix (after the last ".",
-// or the whole name) equals one of the blank-separated tokens, or when a token
-// is empty. A blank at the start of the rest makes the whole rest one token.
-bool AcceptedByFilter(std::string_view name, std::string_view filter) noexcept {
-    const int dot = platform::ReverseFindChar(name, '.');
-    const std::string_view suffix =
-        dot < 0 ? name : name.substr(static_cast<std::size_t>(dot) + 1);
-    std::string_view rest = filter;
-    for (;;) {
-        const int blank = platform::FindChar(rest, ' ');
-        const std::string_view token =
-            blank <= 0 ? rest : rest.substr(0, static_cast<std::size_t>(blank));
-        if (token.empty() || token == suffix) {
-            return true;
-        }
-        if (blank < 0) {
-            return false;
-        }
-        rest = rest.substr(static_cast<std::size_t>(blank) + 1);
-    }
-}
-
-// Moves a UTC time forward by nine hours. February has 29 days in every year
-// divisible by four (no century rule); the day of the week is left as the
-// conversion gave it.
-void AddNineHours(SYSTEMTIME& time) noexcept {
-    time.wHour = static_cast<WORD>(time.wHour + 9);
-    if (time.wHour < 24) {
-        return;
-    }
-    time.wHour = static_cast<WORD>(time.wHour - 24);
-    time.wDay = static_cast<WORD>(time.wDay + 1);
-    int monthLength = 31;
-    if (time.wMonth == 2) {
-        monthLength = time.wYear % 4 == 0 ? 29 : 28;
-    } else if (time.wMonth == 4 || time.wMonth == 6 || time.wMonth == 9 || time.wMonth == 11) {
-        monthLength = 30;
-    }
-    if (time.wDay > monthLength) {
-        time.wDay = 1;
-        time.wMonth = static_cast<WORD>(time.wMonth + 1);
-        if (time.wMonth > 12) {
-            time.wMonth = 1;
-            time.wYear = static_cast<WORD>(time.wYear + 1);
-        }
-    }
-}
 
 }  // namespace
 
@@ -134,11 +47,17 @@ CSerchFiles::CSerchFiles(const char* path, const char* extensions, unsigned int 
 
 CSerchFiles::~CSerchFiles() = default;
 
-unsigned int CSerchFiles::gFc_GetNumOfDir() { return m_NumOfDir; }
+unsigned int CSerchFiles::gFc_GetNumOfDir() {
+    return m_NumOfDir;
+}
 
-unsigned int CSerchFiles::gFc_GetNumOfFile() { return m_NumOfFile; }
+unsigned int CSerchFiles::gFc_GetNumOfFile() {
+    return m_NumOfFile;
+}
 
-CStringArray* CSerchFiles::gFc_GetListFiles() { return &m_ListFiles; }
+CStringArray* CSerchFiles::gFc_GetListFiles() {
+    return &m_ListFiles;
+}
 
 void CSerchFiles::mFc_MakeFileList(CString path, CString extensions, const char* subDir,
                                    unsigned int maxDepth) {
@@ -202,7 +121,8 @@ void CSerchFiles::linkParents() {
     for (int i = 0; i < count; ++i) {
         const int depth = std::min(LeadingTabs(m_ListFiles[i].view()), MAX_SEARCH_DEPTH);
         if (depth > 0) {
-            parents_[static_cast<std::size_t>(i)] = lastAtDepth[static_cast<std::size_t>(depth - 1)];
+            parents_[static_cast<std::size_t>(i)] =
+                lastAtDepth[static_cast<std::size_t>(depth - 1)];
         }
         lastAtDepth[static_cast<std::size_t>(depth)] = i;
     }

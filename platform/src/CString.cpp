@@ -33,13 +33,21 @@ CString::CString(const char* text) {
     }
 }
 
-CString::CString(std::string_view text) { assign(text); }
+CString::CString(std::string_view text) {
+    assign(text);
+}
 
-CString::CString(const CString& other) { assign(other.view()); }
+CString::CString(const CString& other) {
+    assign(other.view());
+}
 
-CString::CString(CString&& other) noexcept : text_(other.text_) { other.text_ = nullptr; }
+CString::CString(CString&& other) noexcept : text_(other.text_) {
+    other.text_ = nullptr;
+}
 
-CString::~CString() { Empty(); }
+CString::~CString() {
+    Empty();
+}
 
 CString& CString::operator=(const CString& other) {
     if (this != &other) {
@@ -65,8 +73,7 @@ CString& CString::operator=(const char* text) {
 }
 
 CString::Header* CString::header() const noexcept {
-    return text_ == nullptr ? nullptr
-                            : reinterpret_cast<Header*>(text_ - sizeof(Header));
+    return text_ == nullptr ? nullptr : reinterpret_cast<Header*>(text_ - sizeof(Header));
 }
 
 int CString::GetLength() const noexcept {
@@ -189,19 +196,29 @@ void CString::Format(const char* format, ...) {
     *this = std::move(result);
 }
 
-int CString::Find(char ch, int start) const noexcept { return platform::FindChar(view(), ch, start); }
+int CString::Find(char ch, int start) const noexcept {
+    return platform::FindChar(view(), ch, start);
+}
 
 int CString::Find(const char* sub, int start) const noexcept {
     return platform::FindText(view(), sub != nullptr ? sub : "", start);
 }
 
-int CString::ReverseFind(char ch) const noexcept { return platform::ReverseFindChar(view(), ch); }
+int CString::ReverseFind(char ch) const noexcept {
+    return platform::ReverseFindChar(view(), ch);
+}
 
-CString CString::Left(int count) const { return CString(Slice(view(), 0, count)); }
+CString CString::Left(int count) const {
+    return CString(Slice(view(), 0, count));
+}
 
-CString CString::Mid(int first) const { return CString(Slice(view(), first, GetLength())); }
+CString CString::Mid(int first) const {
+    return CString(Slice(view(), first, GetLength()));
+}
 
-CString CString::Mid(int first, int count) const { return CString(Slice(view(), first, count)); }
+CString CString::Mid(int first, int count) const {
+    return CString(Slice(view(), first, count));
+}
 
 CString& CString::TrimLeft() {
     std::string_view text = view();
@@ -235,9 +252,13 @@ CString operator+(const CString& a, const CString& b) {
     return result;
 }
 
-CString operator+(const CString& a, const char* b) { return a + CString(b); }
+CString operator+(const CString& a, const char* b) {
+    return a + CString(b);
+}
 
-CString operator+(const char* a, const CString& b) { return CString(a) + b; }
+CString operator+(const char* a, const CString& b) {
+    return CString(a) + b;
+}
 
 CString operator+(const CString& a, char b) {
     CString result;

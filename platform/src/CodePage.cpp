@@ -16,7 +16,9 @@ namespace {
 std::atomic<CodePage> gActive{CodePage::Utf8};
 
 // Name glibc's iconv knows for the active code page.
-const char* IconvName(CodePage page) { return page == CodePage::Cp932 ? "CP932" : "UTF-8"; }
+const char* IconvName(CodePage page) {
+    return page == CodePage::Cp932 ? "CP932" : "UTF-8";
+}
 
 // Converts with iconv; every input byte that starts no valid character is
 // replaced with `replacement` and skipped, so conversion never fails.
@@ -63,9 +65,13 @@ std::string Convert(std::string_view input, const char* to, const char* from,
 
 }  // namespace
 
-void SetActiveCodePage(CodePage page) noexcept { gActive.store(page, std::memory_order_relaxed); }
+void SetActiveCodePage(CodePage page) noexcept {
+    gActive.store(page, std::memory_order_relaxed);
+}
 
-CodePage ActiveCodePage() noexcept { return gActive.load(std::memory_order_relaxed); }
+CodePage ActiveCodePage() noexcept {
+    return gActive.load(std::memory_order_relaxed);
+}
 
 CodePage CodePageForCharset(std::string_view charset) noexcept {
     std::string upper(charset);

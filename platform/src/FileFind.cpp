@@ -17,7 +17,7 @@ constexpr int kDirectoryFlags = O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC;
 
 // An owned file descriptor (or AT_FDCWD, which is never closed).
 class Fd {
-public:
+  public:
     Fd() = default;
     explicit Fd(int fd) : fd_(fd) {}
     Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, AT_FDCWD)) {}
@@ -36,7 +36,7 @@ public:
         fd_ = fd;
     }
 
-private:
+  private:
     int fd_ = AT_FDCWD;
 };
 
@@ -63,7 +63,9 @@ Fd OpenBase(std::string_view path, std::string_view& rest) {
     return base;
 }
 
-std::string Component(std::string_view rest) { return rest.empty() ? "." : std::string(rest); }
+std::string Component(std::string_view rest) {
+    return rest.empty() ? "." : std::string(rest);
+}
 
 }  // namespace
 
@@ -122,7 +124,9 @@ CFileFind::CFileFind() = default;
 
 CFileFind::~CFileFind() = default;
 
-void CFileFind::Close() noexcept { state_.reset(); }
+void CFileFind::Close() noexcept {
+    state_.reset();
+}
 
 BOOL CFileFind::FindFile(const char* name, Match match) {
     Close();
@@ -215,7 +219,9 @@ BOOL CFileFind::FindNextFile() {
     return s.hasNext ? TRUE : FALSE;
 }
 
-CString CFileFind::GetFileName() const { return CString(FileName()); }
+CString CFileFind::GetFileName() const {
+    return CString(FileName());
+}
 
 std::string_view CFileFind::FileName() const noexcept {
     return state_ ? std::string_view(state_->name) : std::string_view();

@@ -7,7 +7,9 @@ namespace {
 
 // Under UTF-8 no byte of a multibyte character equals an ASCII byte, so plain
 // byte searches give the character searches' answers.
-bool StepsOverDoubleBytes() noexcept { return ActiveCodePage() == CodePage::Cp932; }
+bool StepsOverDoubleBytes() noexcept {
+    return ActiveCodePage() == CodePage::Cp932;
+}
 
 int ToIndex(std::size_t pos) noexcept {
     return pos == std::string_view::npos ? -1 : static_cast<int>(pos);
@@ -17,7 +19,8 @@ int ToIndex(std::size_t pos) noexcept {
 
 int CharLength(std::string_view text, int pos) noexcept {
     const auto size = static_cast<int>(text.size());
-    if (pos + 1 < size && IsLeadByte(static_cast<unsigned char>(text[static_cast<std::size_t>(pos)]))) {
+    if (pos + 1 < size &&
+        IsLeadByte(static_cast<unsigned char>(text[static_cast<std::size_t>(pos)]))) {
         return 2;
     }
     return 1;

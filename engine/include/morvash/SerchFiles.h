@@ -44,23 +44,23 @@
 /// Both strings empty means the entry was not found; the size and the time are
 /// then 0 and 1601-01-01 00:00:00.000 (the values of the default constructor).
 class MORVASH_API CFileInfo {
-public:
+  public:
     /// Makes a not-found record: empty strings, size 0, time 1601-01-01 00:00.
     CFileInfo();
     CFileInfo(const CFileInfo& other);
     CFileInfo& operator=(const CFileInfo& other);
     ~CFileInfo();
 
-    CString m_FullPath;     ///< target path followed by the name; empty when not found
-    CString m_FileTitle;    ///< name up to its last "." (control bytes shown as "?")
-    unsigned int m_Length;  ///< size in bytes, low 32 bits
-    SYSTEMTIME m_LastWrite;  ///< last-write time, UTC moved forward by nine hours
+    CString m_FullPath;         ///< target path followed by the name; empty when not found
+    CString m_FileTitle;        ///< name up to its last "." (control bytes shown as "?")
+    unsigned int m_Length;      ///< size in bytes, low 32 bits
+    SYSTEMTIME m_LastWrite;     ///< last-write time, UTC moved forward by nine hours
     unsigned int m_LengthHigh;  ///< size in bytes, high 32 bits
 };
 
 /// Walks one folder into a listing and answers questions about its lines.
 class MORVASH_API CSerchFiles {
-public:
+  public:
     /// Walks `path` accepting every file, down to `maxDepth` (clamped to 32).
     CSerchFiles(const char* path, unsigned int maxDepth);
     /// Walks `path` keeping the files whose suffix matches a blank-separated
@@ -82,7 +82,7 @@ public:
     /// Looks the entry of line `index` up again (a not-found record outside the listing).
     CFileInfo gFc_GetFileInfo(int index);
 
-private:
+  private:
     void mFc_MakeFileList(CString path, CString extensions, const char* subDir,
                           unsigned int maxDepth);
 

@@ -15,7 +15,7 @@
 #include "platform/Export.h"
 
 class PLATFORM_API CString {
-public:
+  public:
     CString() noexcept = default;
     /// Copies NUL-terminated text; a null pointer gives the empty string.
     CString(const char* text);  // NOLINT(google-explicit-constructor): framework semantics
@@ -79,7 +79,7 @@ public:
         return a.view() == std::string_view(b != nullptr ? b : "");
     }
 
-private:
+  private:
     struct Header {
         std::uint32_t length;
         std::uint32_t capacity;

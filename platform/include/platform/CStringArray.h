@@ -8,7 +8,7 @@
 #include "platform/Export.h"
 
 class PLATFORM_API CStringArray {
-public:
+  public:
     /// Returns the number of elements.
     int GetSize() const noexcept { return static_cast<int>(items_.size()); }
     /// Returns a copy of element `index`.
@@ -26,6 +26,6 @@ public:
     /// Releases the memory the array holds beyond its elements.
     void FreeExtra() { items_.shrink_to_fit(); }
 
-private:
+  private:
     std::vector<CString> items_;
 };

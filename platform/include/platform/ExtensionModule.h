@@ -26,7 +26,7 @@ PLATFORM_API void AfxTermExtensionModule(AFX_EXTENSION_MODULE& state, BOOL all =
 PLATFORM_API int AfxCountExtensionModules(const char* moduleName);
 
 class PLATFORM_API CDynLinkLibrary {
-public:
+  public:
     /// Enters the module record into the chain of extension libraries; a
     /// system library is chained like any other here.
     explicit CDynLinkLibrary(AFX_EXTENSION_MODULE& state, BOOL system = FALSE);
@@ -34,7 +34,7 @@ public:
     CDynLinkLibrary(const CDynLinkLibrary&) = delete;
     CDynLinkLibrary& operator=(const CDynLinkLibrary&) = delete;
 
-private:
+  private:
     friend void AfxTermExtensionModule(AFX_EXTENSION_MODULE&, BOOL);
     friend int AfxCountExtensionModules(const char*);
     AFX_EXTENSION_MODULE* module_;

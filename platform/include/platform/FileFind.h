@@ -29,7 +29,7 @@
 inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
 
 class PLATFORM_API CFileFind {
-public:
+  public:
     enum class Match {
         Pattern,  ///< a trailing "/*.*" or "/*" enumerates the folder before it
         Exact,    ///< the name is one path, looked up as it stands
@@ -64,7 +64,7 @@ public:
     /// Reads the current entry's last-write time; FALSE when it cannot be read.
     BOOL GetLastWriteTime(FILETIME* time) const;
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> state_;
 };
