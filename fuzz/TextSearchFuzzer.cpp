@@ -2,46 +2,26 @@
 // filter, on random bytes in code page 932 and in UTF-8, against a plain
 // reference written here from the rules alone.
 //
-// Input: byte 0 picks the code page (bit 0), the searched character and the
-// start index; the rest is split at its first NUL into the text and a second
+// Input: byte 0 picks the code page (bit 0) and the start index, byte 1 the
+// searched character; the rest is split at its first NUL into the text and a second
 // text that serves as the searched substring, the filter, and an extra name.
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "ExtensionFilter.h"
+#include "MbcsReference.h"
 #include "platform/CString.h"
 #include "platform/CodePage.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-bool IsLead932(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-// Start indexes of the characters met when stepping from `start`: a lead
-// byte followed by another byte makes one character of two bytes; a lead byte
-// at the very end stands alone.
-std::vector<int> Steps(std::string_view text, int start, bool cp932) {
-    std::vector<int> steps;
-    const int size = static_cast<int>(text.size());
-    for (int i = start < 0 ? 0 : start; i < size;) {
-        steps.push_back(i);
-        const bool lead = cp932 && IsLead932(static_cast<unsigned char>(text[i]));
-        i += (lead && i + 1 < size) ? 2 : 1;
-    }
-    return steps;
-}
+using tandrel::fuzz::Check;
+using tandrel::fuzz::RefFind;
+using tandrel::fuzz::RefReverseFind;
+using tandrel::fuzz::Steps;
 
 bool IsBoundary(std::string_view text, int pos, bool cp932) {
     for (int step : Steps(text, 0, cp932)) {
@@ -50,25 +30,6 @@ bool IsBoundary(std::string_view text, int pos, bool cp932) {
         }
     }
     return false;
-}
-
-int RefFind(std::string_view text, char ch, int start, bool cp932) {
-    for (int i : Steps(text, start, cp932)) {
-        if (text[i] == ch) {
-            return i;
-        }
-    }
-    return -1;
-}
-
-int RefReverseFind(std::string_view text, char ch, bool cp932) {
-    int found = -1;
-    for (int i : Steps(text, 0, cp932)) {
-        if (text[i] == ch) {
-            found = i;
-        }
-    }
-    return found;
 }
 
 int RefFindText(std::string_view text, std::string_view sub, int start, bool cp932) {
