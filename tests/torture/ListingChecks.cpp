@@ -4,9 +4,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <ctime>
 
 #include "morvash/SerchFiles.h"
+#include "tandrel/TreeText.h"
 
 namespace tandrel::torture {
 namespace {
@@ -206,6 +208,55 @@ Problems CheckDetailsWhileChanging(CSerchFiles& engine) {
             problems.push_back(Where(i, listing[i].view()) + "full path \"" + Escape(full) +
                                "\" is not the target path plus a name");
         }
+    }
+    return problems;
+}
+
+Problems CheckRendering(CSerchFiles& engine) {
+    Problems problems;
+    const CStringArray& listing = *engine.gFc_GetListFiles();
+    int lookups = 0;
+    const FileInfoLookup lookup = [&](int index) {
+        ++lookups;
+        return engine.gFc_GetFileInfo(index);
+    };
+    CString text;
+    const BuildResult result =
+        BuildTreeText("root", listing, engine.gFc_GetNumOfDir(), engine.gFc_GetNumOfFile(), lookup,
+                      TRUE, TRUE, TRUE, TRUE, FALSE, text);
+    if (result != BuildResult::Complete) {
+        return {"the rendering ended with the depth error"};
+    }
+    std::vector<std::string_view> lines;
+    const std::string_view all = text.view();
+    for (std::size_t start = 0;;) {
+        const std::size_t end = all.find("\r\n", start);
+        lines.push_back(all.substr(start, end - start));
+        if (end == std::string_view::npos) {
+            break;
+        }
+        start = end + 2;
+    }
+    if (lines.size() != static_cast<std::size_t>(listing.GetSize()) + 3) {
+        return {"the text has " + std::to_string(lines.size()) + " lines for " +
+                std::to_string(listing.GetSize()) + " entries"};
+    }
+    if (lookups != static_cast<int>(engine.gFc_GetNumOfFile())) {
+        problems.push_back("the lookup was asked " + std::to_string(lookups) + " times for " +
+                           std::to_string(engine.gFc_GetNumOfFile()) + " file lines");
+    }
+    for (int i = 0; i < listing.GetSize() && problems.size() < 20; ++i) {
+        const std::string_view shown = lines[static_cast<std::size_t>(i) + 1];
+        const std::string_view entry = listing[i].view();
+        const bool folder = entry.substr(static_cast<std::size_t>(Depth(entry))).starts_with('*');
+        const auto tabs = std::count(shown.begin(), shown.end(), '\t');
+        if (shown.find_first_of("\r\n") != std::string_view::npos || shown.starts_with('\t') ||
+            tabs != (folder ? 0 : 2)) {
+            problems.push_back("rendered " + Where(i, entry) + "\"" + Escape(shown) + "\"");
+        }
+    }
+    if (!lines[lines.size() - 2].empty()) {
+        problems.push_back("no empty line before the summary");
     }
     return problems;
 }

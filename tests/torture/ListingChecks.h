@@ -42,4 +42,10 @@ Problems CheckAgainstReference(CSerchFiles& engine, const std::string& root,
 /// tree changes: a found entry's full path is its target path plus a name.
 Problems CheckDetailsWhileChanging(CSerchFiles& engine);
 
+/// Renders the listing with sizes and times, asking the engine for details,
+/// and checks that every entry is one line: one line per entry between the
+/// root line and the empty line, no CR or LF inside, no TAB but the two
+/// column separators of a file line, and the lookup asked once per file line.
+Problems CheckRendering(CSerchFiles& engine);
+
 }  // namespace tandrel::torture

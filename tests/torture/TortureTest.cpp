@@ -186,10 +186,15 @@ void MakeTortureEntries(const TempTree& tree) {
 }
 
 // Walks a tree that nothing changes and compares it with the reference walk.
+// Walks a tree that nothing changes, compares it with the reference walk, and
+// renders it.
 Problems WalkAndCompare(const std::string& root) {
     const std::vector<RefEntry> reference = ReferenceWalk(root);
     CSerchFiles engine(root.c_str(), "", MAX_SEARCH_DEPTH);
-    return CheckAgainstReference(engine, root, reference);
+    Problems problems = CheckAgainstReference(engine, root, reference);
+    const Problems rendering = CheckRendering(engine);
+    problems.insert(problems.end(), rendering.begin(), rendering.end());
+    return problems;
 }
 
 // Checks that the deep chain's leaf, past 4096 bytes of path, is listed at
@@ -244,8 +249,9 @@ TEST(Torture, FilteredWalkKeepsTheLineFormat) {
         platform::SetActiveCodePage(platform::CodePage::Cp932);
         CSerchFiles engine(tree.root().c_str(), "txt \x5C fifo  t\x81", MAX_SEARCH_DEPTH);
         Problems found = CheckListing(engine);
-        const Problems details = CheckDetailsWhileChanging(engine);
-        found.insert(found.end(), details.begin(), details.end());
+        for (const Problems& more : {CheckDetailsWhileChanging(engine), CheckRendering(engine)}) {
+            found.insert(found.end(), more.begin(), more.end());
+        }
         return found;
     });
     EXPECT_TRUE(problems.empty()) << Describe(problems);
@@ -321,8 +327,10 @@ TEST(Torture, FilesDeletedAndFoldersRenamedDuringTheWalk) {
         for (int round = 0; round < 20 && found.empty(); ++round) {
             CSerchFiles engine(busy.c_str(), MAX_SEARCH_DEPTH);
             found = CheckListing(engine);
-            const Problems details = CheckDetailsWhileChanging(engine);
-            found.insert(found.end(), details.begin(), details.end());
+            for (const Problems& more :
+                 {CheckDetailsWhileChanging(engine), CheckRendering(engine)}) {
+                found.insert(found.end(), more.begin(), more.end());
+            }
         }
         stop = true;
         changer.join();
