@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the debug build, then the whole suite again under
-# AddressSanitizer + UndefinedBehaviorSanitizer with leak checking.
+# AddressSanitizer + UndefinedBehaviorSanitizer with leak checking, then short
+# runs of the libFuzzer targets (built with clang).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -11,3 +12,16 @@ export QT_QPA_PLATFORM=offscreen
 cmake --preset debug
 cmake --build --preset debug -j "$jobs"
 ctest --preset debug -j "$jobs" --label-exclude fuzz
+
+# The whole suite again under AddressSanitizer + UndefinedBehaviorSanitizer,
+# leak checking on: any report ends the test that made it with a failure.
+sanitizers_start=$(date +%s)
+cmake --preset asan
+cmake --build --preset asan -j "$jobs"
+ctest --preset asan -j "$jobs" --label-exclude fuzz
+
+# Every libFuzzer target for a short, fixed time on a copy of its seed corpus.
+cmake --preset fuzz
+cmake --build --preset fuzz -j "$jobs"
+ctest --preset fuzz -j "$jobs"
+echo "Sanitizer and fuzz steps: $(($(date +%s) - sanitizers_start)) s"
