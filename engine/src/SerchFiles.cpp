@@ -99,17 +99,24 @@ void CSerchFiles::mFc_MakeFileList(CString path, CString extensions, const char*
 }
 
 void CSerchFiles::addLine(std::string_view name, bool directory) {
+    // m_CurDepth never exceeds the clamped depth, so the indent is a prefix of kTabs.
+    static constexpr std::string_view kTabs =
+        "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
+    static_assert(kTabs.size() == MAX_SEARCH_DEPTH);
+    const bool unshowable = NeedsShowing(name, directory);
     CString line;
     line.Preallocate(static_cast<int>(m_CurDepth + (directory ? 1 : 0) + name.size()));
-    for (unsigned int i = 0; i < m_CurDepth; ++i) {
-        line += '\t';
-    }
+    line += kTabs.substr(0, m_CurDepth);
     if (directory) {
         line += kMarker;
     }
-    AppendShown(line, name, directory);
+    if (unshowable) {
+        AppendShown(line, name, directory);
+    } else {
+        line += name;
+    }
     const int index = m_ListFiles.Add(std::move(line));
-    if (NeedsShowing(name, directory)) {
+    if (unshowable) {
         realNames_.emplace_back(index, CString(name));
     }
 }

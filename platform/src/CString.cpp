@@ -72,18 +72,6 @@ CString& CString::operator=(const char* text) {
     return *this;
 }
 
-CString::Header* CString::header() const noexcept {
-    return text_ == nullptr ? nullptr : reinterpret_cast<Header*>(text_ - sizeof(Header));
-}
-
-int CString::GetLength() const noexcept {
-    return text_ == nullptr ? 0 : static_cast<int>(header()->length);
-}
-
-std::string_view CString::view() const noexcept {
-    return text_ == nullptr ? std::string_view() : std::string_view(text_, header()->length);
-}
-
 void CString::Empty() noexcept {
     if (text_ != nullptr) {
         ::operator delete(header());

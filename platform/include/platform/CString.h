@@ -30,13 +30,17 @@ class PLATFORM_API CString {
     CString& operator=(const char* text);
 
     /// Returns the length in bytes.
-    int GetLength() const noexcept;
+    int GetLength() const noexcept {
+        return text_ == nullptr ? 0 : static_cast<int>(header()->length);
+    }
     /// Tells whether the string is empty.
     bool IsEmpty() const noexcept { return text_ == nullptr || GetLength() == 0; }
     /// Returns the NUL-terminated text; never null.
     operator const char*() const noexcept { return text_ != nullptr ? text_ : ""; }
     /// Returns the text as a view of its bytes.
-    std::string_view view() const noexcept;
+    std::string_view view() const noexcept {
+        return text_ == nullptr ? std::string_view() : std::string_view(text_, header()->length);
+    }
 
     /// Appends text; appends grow the capacity geometrically, so building a
     /// long text by appending costs time linear in its length.
@@ -84,7 +88,8 @@ class PLATFORM_API CString {
         std::uint32_t length;
         std::uint32_t capacity;
     };
-    Header* header() const noexcept;
+    // The header in front of the text; only valid when text_ is not null.
+    Header* header() const noexcept { return reinterpret_cast<Header*>(text_ - sizeof(Header)); }
     void assign(std::string_view text);
     void append(std::string_view text);
     void reserve(std::size_t capacity, bool exact);
