@@ -222,25 +222,26 @@ Problems WalkTortureTree(const std::string& root) {
     return problems;
 }
 
-TEST(Torture, EveryOddEntryIsListedWithItsDetailsInUtf8) {
+// The walk and the details do not depend on the code page, but every
+// character search of the engine and the renderer does.
+class TortureInCodePage : public ::testing::TestWithParam<platform::CodePage> {};
+
+TEST_P(TortureInCodePage, EveryOddEntryIsListedWithItsDetails) {
     const TempTree tree;
     MakeTortureEntries(tree);
     const Problems problems = RunGuarded({tree.root()}, [&] {
-        platform::SetActiveCodePage(platform::CodePage::Utf8);
+        platform::SetActiveCodePage(GetParam());
         return WalkTortureTree(tree.root());
     });
     EXPECT_TRUE(problems.empty()) << Describe(problems);
 }
 
-TEST(Torture, EveryOddEntryIsListedWithItsDetailsInCodePage932) {
-    const TempTree tree;
-    MakeTortureEntries(tree);
-    const Problems problems = RunGuarded({tree.root()}, [&] {
-        platform::SetActiveCodePage(platform::CodePage::Cp932);
-        return WalkTortureTree(tree.root());
-    });
-    EXPECT_TRUE(problems.empty()) << Describe(problems);
-}
+INSTANTIATE_TEST_SUITE_P(Torture, TortureInCodePage,
+                         ::testing::Values(platform::CodePage::Utf8, platform::CodePage::Cp932),
+                         [](const ::testing::TestParamInfo<platform::CodePage>& info) {
+                             return info.param == platform::CodePage::Cp932 ? "CodePage932"
+                                                                            : "Utf8";
+                         });
 
 TEST(Torture, FilteredWalkKeepsTheLineFormat) {
     const TempTree tree;
