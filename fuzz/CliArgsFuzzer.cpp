@@ -1,8 +1,9 @@
 // Fuzzes tandrel-cli's argument handling through run(args, out, err).
 //
-// The command walks only a tiny tree made in a temporary folder, which
-// becomes the working folder: an argument that could name anything outside it
-// (one that begins with "/" or holds "..") is dropped. The tree holds a small
+// The command walks only a tiny tree made in a temporary folder, which is the
+// working folder while the command runs (and only then, so that libFuzzer's
+// relative paths keep their meaning): an argument that could name anything
+// outside it (one that begins with "/" or holds "..") is dropped. The tree holds a small
 // folder and a chain of 34 folders, so both the tree text and the depth error
 // come up.
 //
@@ -40,6 +41,8 @@ using tandrel::fuzz::Check;
 constexpr std::size_t kMaxArgs = 12;
 
 std::string gTree;
+int gTreeFd = -1;
+int gHomeFd = -1;
 
 int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
     return ::remove(path);
@@ -55,13 +58,15 @@ void MakeFile(const std::string& path, off_t size) {
     ::close(fd);
 }
 
-// Makes the tree and moves into it, once per process.
+// Makes the tree, once per process, inside it.
 void MakeTree() {
     std::string pattern = "/tmp/tandrel-cli-fuzz-XXXXXX";
     Check(::mkdtemp(pattern.data()) != nullptr);
     gTree = pattern;
     std::atexit(RemoveTree);
-    Check(::chdir(gTree.c_str()) == 0);
+    gHomeFd = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    gTreeFd = ::open(gTree.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    Check(gHomeFd >= 0 && gTreeFd >= 0 && ::fchdir(gTreeFd) == 0);
     for (const char* folder : {"small", "small/sub", "small/empty", "small/\xE6\x97\xA5"}) {
         Check(::mkdir(folder, 0755) == 0);
     }
@@ -78,6 +83,7 @@ void MakeTree() {
         chain += "/d";
         Check(::mkdir(chain.c_str(), 0755) == 0);
     }
+    Check(::fchdir(gHomeFd) == 0);
 }
 
 bool StaysInside(std::string_view arg) {
@@ -108,7 +114,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::ostringstream out;
     std::ostringstream err;
+    Check(::fchdir(gTreeFd) == 0);
     const int status = tandrel::cli::run(args, out, err);
+    Check(::fchdir(gHomeFd) == 0);
     const std::string text = out.str();
     const std::string messages = err.str();
     Check(status == 0 || status == 1 || status == 2);
