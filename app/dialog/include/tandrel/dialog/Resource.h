@@ -1,0 +1,28 @@
+#pragma once
+
+// The resource ids of the Tandrel program: its dialog templates, string table
+// and icon in app/res, the controls of the main dialog and the About command
+// of the window menu. The templates in app/res carry the same numbers.
+
+inline constexpr int IDD_ABOUTBOX = 100;
+inline constexpr int IDS_ABOUTBOX = 101;
+inline constexpr int IDD_MAIN = 102;
+inline constexpr int IDR_MAINFRAME = 128;
+
+inline constexpr int IDC_FOLDER = 1000;
+inline constexpr int IDC_BROWSE = 1001;
+inline constexpr int IDC_EXPAND = 1002;
+inline constexpr int IDC_OUTPUT = 1004;
+inline constexpr int IDC_ITEMS_GROUP = 1005;
+inline constexpr int IDC_FILENAME = 1006;
+inline constexpr int IDC_EXTENSION = 1007;
+inline constexpr int IDC_TIMESTAMP = 1008;
+inline constexpr int IDC_SIZE = 1009;
+inline constexpr int IDC_NO_SUBFOLDERS = 1010;
+inline constexpr int IDC_ROOT_FULLPATH = 1011;
+inline constexpr int IDC_NO_TREELINES = 1012;
+inline constexpr int IDC_EXTENSIONS = 1013;
+inline constexpr int IDC_STATIC = -1;
+
+/// The window menu's About command; its low four bits are free, as for every window-menu command.
+inline constexpr unsigned int IDM_ABOUTBOX = 0x0010;

@@ -1,0 +1,114 @@
+#include "tandrel/dialog/ControlFactory.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "tandrel/dialog/Resources.h"
+
+namespace tandrel::dialog {
+namespace {
+
+// An icon control sizes itself to the icon, whatever the template's rectangle says.
+constexpr int kIconPixels = 32;
+
+// Edit controls set tab stops every 32 dialog units unless told otherwise.
+constexpr int kEditTabStopUnits = 32;
+
+QWidget* CreateEdit(const ControlTemplate& control, QWidget* parent, const DialogUnits& units) {
+    if (!control.HasStyle(QStringLiteral("ES_MULTILINE"))) {
+        auto* edit = new QLineEdit(control.text, parent);
+        edit->setFrame(control.HasStyle(QStringLiteral("WS_BORDER")));
+        edit->setReadOnly(control.HasStyle(QStringLiteral("ES_READONLY")));
+        return edit;
+    }
+    auto* edit = new QPlainTextEdit(control.text, parent);
+    if (!control.HasStyle(QStringLiteral("WS_BORDER"))) {
+        edit->setFrameShape(QFrame::NoFrame);
+    }
+    edit->setReadOnly(control.HasStyle(QStringLiteral("ES_READONLY")));
+    edit->setLineWrapMode(control.HasStyle(QStringLiteral("ES_AUTOHSCROLL"))
+                              ? QPlainTextEdit::NoWrap
+                              : QPlainTextEdit::WidgetWidth);
+    edit->setVerticalScrollBarPolicy(control.HasStyle(QStringLiteral("WS_VSCROLL"))
+                                         ? Qt::ScrollBarAlwaysOn
+                                         : Qt::ScrollBarAlwaysOff);
+    edit->setHorizontalScrollBarPolicy(control.HasStyle(QStringLiteral("WS_HSCROLL"))
+                                           ? Qt::ScrollBarAlwaysOn
+                                           : Qt::ScrollBarAlwaysOff);
+    // In a dialog Tab moves on to the next control; the edit keeps Enter
+    // (ES_WANTRETURN) because it accepts the key before the dialog sees it.
+    edit->setTabChangesFocus(true);
+    edit->setTabStopDistance(units.MapX(kEditTabStopUnits));
+    return edit;
+}
+
+QWidget* CreateButton(const ControlTemplate& control, QWidget* parent) {
+    auto* button = new QPushButton(control.text, parent);
+    // A focused button must not turn itself into the default: Enter goes to
+    // the dialog, which presses the focused button or the default one.
+    button->setAutoDefault(false);
+    button->setDefault(control.kind == QStringLiteral("DEFPUSHBUTTON"));
+    return button;
+}
+
+QWidget* CreateIcon(const ControlTemplate& control, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setPixmap(LoadIcon(control.icon).pixmap(kIconPixels, kIconPixels));
+    return label;
+}
+
+QWidget* CreateByKind(const ControlTemplate& control, QWidget* parent, const DialogUnits& units) {
+    const QString& kind = control.kind;
+    if (kind == QStringLiteral("EDITTEXT")) {
+        return CreateEdit(control, parent, units);
+    }
+    if (kind == QStringLiteral("PUSHBUTTON") || kind == QStringLiteral("DEFPUSHBUTTON")) {
+        return CreateButton(control, parent);
+    }
+    if (kind == QStringLiteral("AUTOCHECKBOX")) {
+        return new QCheckBox(control.text, parent);
+    }
+    if (kind == QStringLiteral("GROUPBOX")) {
+        auto* group = new QGroupBox(control.text, parent);
+        group->setFocusPolicy(Qt::NoFocus);
+        return group;
+    }
+    if (kind == QStringLiteral("LTEXT")) {
+        auto* label = new QLabel(control.text, parent);
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setWordWrap(true);
+        return label;
+    }
+    if (kind == QStringLiteral("ICON")) {
+        return CreateIcon(control, parent);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, const DialogUnits& units) {
+    QWidget* widget = CreateByKind(control, parent, units);
+    if (widget == nullptr) {
+        return nullptr;
+    }
+    widget->setObjectName(control.name);
+    widget->setProperty("controlId", control.id);
+    QRect geometry = units.MapDialogRect(control.rect);
+    if (control.kind == QStringLiteral("ICON")) {
+        geometry.setSize(QSize(kIconPixels, kIconPixels));
+    }
+    widget->setGeometry(geometry);
+    if (widget->focusPolicy() != Qt::NoFocus && !control.HasStyle(QStringLiteral("WS_TABSTOP"))) {
+        // Without a tab stop a control still takes the focus from a click.
+        widget->setFocusPolicy(Qt::ClickFocus);
+    }
+    return widget;
+}
+
+}  // namespace tandrel::dialog

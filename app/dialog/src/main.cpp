@@ -1,0 +1,6 @@
+#include "tandrel/dialog/TandrelApp.h"
+
+int main(int argc, char* argv[]) {
+    CTandrelApp theApp(argc, argv);
+    return theApp.Run();
+}
