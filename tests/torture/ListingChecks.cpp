@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <ctime>
+#include <sstream>
 
 #include "morvash/SerchFiles.h"
 #include "tandrel/TreeText.h"
+#include "tandrel/cli/Run.h"
 
 namespace tandrel::torture {
 namespace {
@@ -257,6 +259,26 @@ Problems CheckRendering(CSerchFiles& engine) {
     }
     if (!lines[lines.size() - 2].empty()) {
         problems.push_back("no empty line before the summary");
+    }
+    return problems;
+}
+
+Problems CheckCommand(const std::string& root, CSerchFiles& engine) {
+    const std::vector<std::string> args{"tandrel-cli", "-s", "-t", root};
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = cli::run(args, out, err);
+    const std::string text = out.str();
+    const auto lineEnds = std::count(text.begin(), text.end(), '\n');
+    const auto expected = engine.gFc_GetListFiles()->GetSize() + 3;
+    Problems problems;
+    if (status != 0 || !err.str().empty()) {
+        problems.push_back("tandrel-cli ended with " + std::to_string(status) + ": " +
+                           Escape(err.str()));
+    }
+    if (lineEnds != expected || text.find('\r') != std::string::npos || !text.ends_with('\n')) {
+        problems.push_back("tandrel-cli wrote " + std::to_string(lineEnds) + " lines, not " +
+                           std::to_string(expected) + " LF-ended lines without CR");
     }
     return problems;
 }

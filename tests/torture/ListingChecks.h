@@ -48,4 +48,9 @@ Problems CheckDetailsWhileChanging(CSerchFiles& engine);
 /// column separators of a file line, and the lookup asked once per file line.
 Problems CheckRendering(CSerchFiles& engine);
 
+/// Runs `tandrel-cli -s -t root` in-process and checks that it succeeds with
+/// one LF-ended line per entry of `engine`'s listing of the same tree, plus
+/// the root line, the empty line and the summary, and no CR anywhere.
+Problems CheckCommand(const std::string& root, CSerchFiles& engine);
+
 }  // namespace tandrel::torture

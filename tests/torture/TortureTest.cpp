@@ -217,8 +217,10 @@ Problems CheckDeepLeaf(const std::string& root) {
 
 Problems WalkTortureTree(const std::string& root) {
     Problems problems = WalkAndCompare(root);
-    const Problems deep = CheckDeepLeaf(root);
-    problems.insert(problems.end(), deep.begin(), deep.end());
+    CSerchFiles engine(root.c_str(), "", MAX_SEARCH_DEPTH);
+    for (const Problems& more : {CheckDeepLeaf(root), CheckCommand(root, engine)}) {
+        problems.insert(problems.end(), more.begin(), more.end());
+    }
     return problems;
 }
 
