@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -73,8 +74,10 @@ class Folder {
     int fd_;
 };
 
-// Makes a bound Unix socket (its path must be short: sun_path is 108 bytes).
-void MakeSocket(const std::string& path) {
+// Makes a bound Unix socket `name` in `folder`. sun_path holds 108 bytes, so
+// the socket is bound through /proc/self/fd, whatever the folder's path.
+void MakeSocket(const Folder& folder, const std::string& name) {
+    const std::string path = "/proc/self/fd/" + std::to_string(folder.fd()) + "/" + name;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     Check(fd >= 0, "socket");
     sockaddr_un address{};
@@ -163,7 +166,7 @@ void MakeSpecialEntries(const TempTree& tree) {
     tree.makeFolder("special");
     const Folder special(tree.path("special"));
     special.fifo("fifo");
-    MakeSocket(tree.path("special/sock"));
+    MakeSocket(special, "sock");
     special.link("loop2", "loop1");
     special.link("loop1", "loop2");
     special.link("self", "self");
