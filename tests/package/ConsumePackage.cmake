@@ -1,6 +1,8 @@
 # cmake -P script: install BUILD_DIR into WORK_DIR/prefix, check that the
 # installed libMorvash finds libMorvashPlatform by itself, then configure,
-# build and run the consumer project against that prefix alone.
+# build and run the consumer project against that prefix alone. The consumer
+# gets this build's compiler and linker flags, so that a sanitizer build's
+# libraries meet a program built with the same runtime.
 cmake_minimum_required(VERSION 3.25)
 
 foreach(var BUILD_DIR CONSUMER_DIR WORK_DIR GENERATOR CXX_COMPILER)
@@ -29,6 +31,8 @@ endif()
 execute_process(COMMAND ${CMAKE_COMMAND}
         -S ${CONSUMER_DIR} -B ${WORK_DIR}/build -G ${GENERATOR}
         -DCMAKE_CXX_COMPILER=${CXX_COMPILER}
+        "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}"
+        "-DCMAKE_EXE_LINKER_FLAGS=${EXE_LINKER_FLAGS}"
         -DCMAKE_PREFIX_PATH=${prefix}
         -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
     COMMAND_ERROR_IS_FATAL ANY)
