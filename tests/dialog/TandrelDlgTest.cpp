@@ -415,6 +415,28 @@ class TandrelDlgTest : public QObject {
         QVERIFY(dlg.isVisible());
     }
 
+    void menuKeyOnACheckBoxOpensTheContextMenu() {
+        CTandrelDlg dlg;
+        QVERIFY(dlg.Create());
+        dlg.show();
+        QWidget* size = dlg.GetDlgItem(IDC_SIZE);
+        size->setFocus();
+        QStringList entries;
+        WhenMenuShown([&entries](QMenu* menu) {
+            for (const QAction* action : menu->actions()) {
+                entries.append(action->text());
+            }
+            menu->close();
+        });
+        // What the platform makes of the Menu key (X11 does): a keyboard
+        // context-menu request to the focused control, which passes it on.
+        const QPoint centre = size->rect().center();
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, centre, size->mapToGlobal(centre));
+        QApplication::sendEvent(size, &event);
+        QCOMPARE(entries.value(2), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)..."));
+        QVERIFY(dlg.isVisible());
+    }
+
     void contextMenuCloseEntryClosesTheDialog() {
         CTandrelDlg dlg;
         QVERIFY(dlg.Create());
