@@ -17,7 +17,11 @@ CString FromWidgetText(const QString& text) {
 }
 
 QString ToWidgetLines(std::string_view text) {
-    std::string utf8 = platform::ToUtf8(text);
+    // Text in UTF-8 goes to Qt as it is (Qt replaces invalid bytes itself),
+    // which spares a whole conversion pass over a long output text.
+    std::string utf8 = platform::ActiveCodePage() == platform::CodePage::Utf8
+                           ? std::string(text)
+                           : platform::ToUtf8(text);
     // Drop the CR of every CR LF in one pass; CR and LF are single bytes in
     // UTF-8, so no character is cut.
     std::size_t kept = 0;
