@@ -10,8 +10,10 @@
 
 namespace tandrel::cli {
 
-/// Chooses the code page from the locale and ignores SIGPIPE, so that writing
-/// into a closed pipe fails with EPIPE, which `run` treats as a quiet end.
+/// Prepares the process for one `run`: chooses the code page from the locale,
+/// ignores SIGPIPE (writing into a closed pipe then fails with EPIPE, which
+/// `run` treats as a quiet end), and lets `run` leave the listing's memory to
+/// the process's end instead of freeing it line by line.
 void PrepareProcess();
 
 /// Runs the command with `args` (args[0] is the program name), writing the
