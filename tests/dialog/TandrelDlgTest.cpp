@@ -62,6 +62,18 @@ QString OutputBoxText(const CTandrelDlg& dlg) {
     return Control<QPlainTextEdit>(dlg, IDC_OUTPUT)->toPlainText();
 }
 
+// Builds the dialog, shows it and types `folder` (when given) into the folder edit.
+[[nodiscard]] bool Open(CTandrelDlg& dlg, const std::string& folder = {}) {
+    if (!dlg.Create()) {
+        return false;
+    }
+    dlg.show();
+    if (!folder.empty()) {
+        Control<QLineEdit>(dlg, IDC_FOLDER)->setText(QString::fromStdString(folder));
+    }
+    return true;
+}
+
 void Press(const CTandrelDlg& dlg, int id) {
     QTest::mouseClick(Control<QPushButton>(dlg, id), Qt::LeftButton);
 }
@@ -93,8 +105,7 @@ class TandrelDlgTest : public QObject {
 
     void firstShowingHasTheOpeningFolderAndOptions() {
         CTandrelDlg dlg;
-        QVERIFY(dlg.Create());
-        dlg.show();
+        QVERIFY(Open(dlg));
         QCOMPARE(Control<QLineEdit>(dlg, IDC_FOLDER)->text(), QStringLiteral("/"));
         QCOMPARE(Control<QLineEdit>(dlg, IDC_EXTENSIONS)->text(), QString());
         QCOMPARE(OutputBoxText(dlg), QString());
@@ -177,9 +188,7 @@ class TandrelDlgTest : public QObject {
         TempTree tree;
         MakeSampleTree(tree);
         CTandrelDlg dlg;
-        QVERIFY(dlg.Create());
-        dlg.show();
-        Control<QLineEdit>(dlg, IDC_FOLDER)->setText(QString::fromStdString(tree.root()));
+        QVERIFY(Open(dlg, tree.root()));
         Control<QPlainTextEdit>(dlg, IDC_OUTPUT)->setPlainText(QStringLiteral("typed by the user"));
 
         Press(dlg, IDC_EXPAND);
@@ -200,8 +209,7 @@ class TandrelDlgTest : public QObject {
         TempTree tree;
         tree.touch("one.txt", 1);
         CTandrelDlg dlg;
-        QVERIFY(dlg.Create());
-        Control<QLineEdit>(dlg, IDC_FOLDER)->setText(QString::fromStdString(tree.root()));
+        QVERIFY(Open(dlg, tree.root()));
 
         Press(dlg, IDC_EXPAND);
 
@@ -217,9 +225,7 @@ class TandrelDlgTest : public QObject {
         TempTree tree;
         MakeSampleTree(tree);
         CTandrelDlg dlg;
-        QVERIFY(dlg.Create());
-        dlg.show();
-        Control<QLineEdit>(dlg, IDC_FOLDER)->setText(QString::fromStdString(tree.root()));
+        QVERIFY(Open(dlg, tree.root()));
         auto* fileName = Control<QCheckBox>(dlg, IDC_FILENAME);
         auto* extension = Control<QCheckBox>(dlg, IDC_EXTENSION);
 
@@ -243,9 +249,7 @@ class TandrelDlgTest : public QObject {
         TempTree tree;
         tree.makeChain("", "d", 34);
         CTandrelDlg dlg;
-        QVERIFY(dlg.Create());
-        dlg.show();
-        Control<QLineEdit>(dlg, IDC_FOLDER)->setText(QString::fromStdString(tree.root()));
+        QVERIFY(Open(dlg, tree.root()));
         Control<QPlainTextEdit>(dlg, IDC_OUTPUT)->setPlainText(QStringLiteral("before\nthe press"));
 
         bool shown = false;
@@ -280,8 +284,7 @@ class TandrelDlgTest : public QObject {
         TempTree tree;
         tree.makeChain("", "d", 34);
         CTandrelDlg dlg;
-        QVERIFY(dlg.Create());
-        Control<QLineEdit>(dlg, IDC_FOLDER)->setText(QString::fromStdString(tree.root()));
+        QVERIFY(Open(dlg, tree.root()));
         Control<QCheckBox>(dlg, IDC_NO_SUBFOLDERS)->setChecked(true);
 
         Press(dlg, IDC_EXPAND);
@@ -304,8 +307,7 @@ class TandrelDlgTest : public QObject {
 
     void enterClosingTheDialogSavesTheCheckBoxes() {
         CTandrelDlg dlg;
-        QVERIFY(dlg.Create());
-        dlg.show();
+        QVERIFY(Open(dlg));
         Control<QCheckBox>(dlg, IDC_SIZE)->setChecked(true);
         QTest::keyClick(dlg.GetDlgItem(IDC_FOLDER), Qt::Key_Enter, Qt::KeypadModifier);
         QVERIFY(!dlg.isVisible());
@@ -314,8 +316,7 @@ class TandrelDlgTest : public QObject {
 
     void escapeClosesTheDialog() {
         CTandrelDlg dlg;
-        QVERIFY(dlg.Create());
-        dlg.show();
+        QVERIFY(Open(dlg));
         QTest::keyClick(dlg.GetDlgItem(IDC_OUTPUT), Qt::Key_Escape);
         QVERIFY(!dlg.isVisible());
         QCOMPARE(dlg.result(), IDCANCEL);
@@ -323,8 +324,7 @@ class TandrelDlgTest : public QObject {
 
     void enterInTheOutputBoxInsertsALineBreak() {
         CTandrelDlg dlg;
-        QVERIFY(dlg.Create());
-        dlg.show();
+        QVERIFY(Open(dlg));
         auto* output = Control<QPlainTextEdit>(dlg, IDC_OUTPUT);
         output->setFocus();
         QTest::keyClicks(output, QStringLiteral("ab"));
@@ -338,9 +338,7 @@ class TandrelDlgTest : public QObject {
         TempTree tree;
         tree.touch("only.txt", 1);
         CTandrelDlg dlg;
-        QVERIFY(dlg.Create());
-        dlg.show();
-        Control<QLineEdit>(dlg, IDC_FOLDER)->setText(QString::fromStdString(tree.root()));
+        QVERIFY(Open(dlg, tree.root()));
         QWidget* expand = dlg.GetDlgItem(IDC_EXPAND);
         expand->setFocus();
         QTest::keyClick(expand, Qt::Key_Return);
@@ -376,8 +374,7 @@ class TandrelDlgTest : public QObject {
 
     void contextMenuEntryOpensTheAboutBox() {
         CTandrelDlg dlg;
-        QVERIFY(dlg.Create());
-        dlg.show();
+        QVERIFY(Open(dlg));
 
         QString chosenEntry;
         WhenMenuShown([&chosenEntry](QMenu* menu) {
@@ -417,8 +414,7 @@ class TandrelDlgTest : public QObject {
 
     void menuKeyOnACheckBoxOpensTheContextMenu() {
         CTandrelDlg dlg;
-        QVERIFY(dlg.Create());
-        dlg.show();
+        QVERIFY(Open(dlg));
         QWidget* size = dlg.GetDlgItem(IDC_SIZE);
         size->setFocus();
         QStringList entries;
@@ -439,8 +435,7 @@ class TandrelDlgTest : public QObject {
 
     void contextMenuCloseEntryClosesTheDialog() {
         CTandrelDlg dlg;
-        QVERIFY(dlg.Create());
-        dlg.show();
+        QVERIFY(Open(dlg));
         WhenMenuShown([](QMenu* menu) {
             menu->setActiveAction(menu->actions().value(0));
             QTest::keyClick(menu, Qt::Key_Return);
