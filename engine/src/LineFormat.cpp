@@ -1,6 +1,5 @@
 #include "LineFormat.h"
 
-#include <algorithm>
 #include <string>
 
 namespace morvash::detail {
@@ -16,8 +15,13 @@ bool NeedsShowing(std::string_view name, bool directory) noexcept {
     if (!directory && !name.empty() && name.front() == kMarker) {
         return true;
     }
-    return std::any_of(name.begin(), name.end(),
-                       [](char c) { return IsControlByte(static_cast<unsigned char>(c)); });
+    // Every name of the walk passes here: test all bytes without branching,
+    // which the compiler turns into vector code.
+    bool found = false;
+    for (const char c : name) {
+        found |= IsControlByte(static_cast<unsigned char>(c));
+    }
+    return found;
 }
 
 void AppendShown(CString& out, std::string_view name, bool directory) {

@@ -42,6 +42,7 @@ CSerchFiles::CSerchFiles(const char* path, const char* extensions, unsigned int 
     }
     m_ListFiles.SetSize(0, -1);
     mFc_MakeFileList(CString(path), CString(extensions), nullptr, maxDepth);
+    enclosing_ = nullptr;
     linkParents();
 }
 
@@ -70,9 +71,14 @@ void CSerchFiles::mFc_MakeFileList(CString path, CString extensions, const char*
         path += kSeparator;
         path += subDir;
     }
-    CString pattern = path + "/*.*";
     CFileFind finder;
-    if (!finder.FindFile(pattern)) {
+    // A subfolder is opened relative to the enumeration that has just yielded
+    // it: the folder that `path` names, without resolving every folder above
+    // it again (and without a limit on the path's length).
+    const BOOL started = subDir != nullptr && enclosing_ != nullptr
+                             ? finder.FindSubFolder(*enclosing_, subDir)
+                             : finder.FindFile(path + "/*.*");
+    if (!started) {
         return;
     }
     BOOL more = TRUE;
@@ -87,8 +93,8 @@ void CSerchFiles::mFc_MakeFileList(CString path, CString extensions, const char*
             addLine(name, true);
             ++m_CurDepth;
             if (m_CurDepth <= maxDepth) {
-                const CString subFolder(name);
-                mFc_MakeFileList(path, extensions, subFolder, maxDepth);
+                enclosing_ = &finder;
+                mFc_MakeFileList(path, extensions, name.data(), maxDepth);  // NUL-terminated
             }
             --m_CurDepth;
         } else if (AcceptedByFilter(name, extensions.view())) {

@@ -6,8 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/MbcsSearch.h"
 
@@ -67,10 +69,42 @@ std::string Component(std::string_view rest) {
     return rest.empty() ? "." : std::string(rest);
 }
 
+// Buffers for getdents64, kept for reuse. A walk starts and ends one
+// enumeration per folder; a fresh block each time costs more than reading a
+// small folder. At most one buffer per open enumeration is out at a time.
+class BufferPool {
+  public:
+    static constexpr std::size_t kSize = 32 * 1024;
+
+    std::unique_ptr<char[]> take() {
+        if (free_.empty()) {
+            return std::make_unique_for_overwrite<char[]>(kSize);
+        }
+        std::unique_ptr<char[]> buffer = std::move(free_.back());
+        free_.pop_back();
+        return buffer;
+    }
+    void give(std::unique_ptr<char[]> buffer) {
+        if (buffer && free_.size() < kKept) {
+            free_.push_back(std::move(buffer));
+        }
+    }
+
+  private:
+    static constexpr std::size_t kKept = 64;  // more than the deepest walk keeps open
+    std::vector<std::unique_ptr<char[]>> free_;
+};
+
+thread_local BufferPool gBuffers;
+
 }  // namespace
 
 struct CFileFind::State {
-    DIR* dir = nullptr;
+    // The folder being enumerated (AT_FDCWD after an exact lookup).
+    Fd folder;
+    std::unique_ptr<char[]> buffer;
+    std::size_t pos = 0;
+    std::size_t end = 0;
     // The current entry.
     std::string name;
     unsigned char type = DT_UNKNOWN;
@@ -82,28 +116,37 @@ struct CFileFind::State {
     unsigned char nextType = DT_UNKNOWN;
     bool hasNext = false;
 
-    ~State() {
-        if (dir != nullptr) {
-            ::closedir(dir);
-        }
+    ~State() { gBuffers.give(std::move(buffer)); }
+
+    bool enumerating() const noexcept { return static_cast<bool>(buffer); }
+
+    // Takes over an open folder and reads its first entry; false when none.
+    bool start(Fd fd) {
+        folder = std::move(fd);
+        buffer = gBuffers.take();
+        readAhead();
+        return hasNext;
     }
 
     // Reads the next entry of the folder into the read-ahead slot.
     void readAhead() {
         hasNext = false;
-        if (dir == nullptr) {
-            return;
+        if (pos >= end) {
+            // A read that fails part-way ends the enumeration; it is not fatal.
+            const ssize_t got = ::getdents64(folder.get(), buffer.get(), BufferPool::kSize);
+            if (got <= 0) {
+                return;
+            }
+            pos = 0;
+            end = static_cast<std::size_t>(got);
         }
-        // A readdir failure part-way ends the enumeration; it is not fatal.
-        const dirent* entry = ::readdir(dir);
-        if (entry == nullptr) {
-            return;
-        }
+        const auto* entry = reinterpret_cast<const dirent64*>(buffer.get() + pos);
+        pos += entry->d_reclen;
         nextName.assign(entry->d_name);
         nextType = entry->d_type;
         if (nextType == DT_UNKNOWN) {
             struct stat st {};
-            if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (::fstatat(folder.get(), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
                 nextType = S_ISDIR(st.st_mode) ? DT_DIR : DT_REG;
             }
         }
@@ -113,8 +156,8 @@ struct CFileFind::State {
     const struct stat* stat() const {
         if (!statDone) {
             statDone = true;
-            statOk = dir != nullptr &&
-                     ::fstatat(::dirfd(dir), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+            statOk = enumerating() &&
+                     ::fstatat(folder.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
         }
         return statOk ? &info : nullptr;
     }
@@ -164,16 +207,7 @@ BOOL CFileFind::FindFile(const char* name, Match match) {
             return FALSE;
         }
         Fd fd(::openat(base.get(), Component(rest).c_str(), kDirectoryFlags));
-        if (!fd.valid() || fd.get() == AT_FDCWD) {
-            return FALSE;
-        }
-        state->dir = ::fdopendir(fd.get());
-        if (state->dir == nullptr) {
-            return FALSE;
-        }
-        fd.release();
-        state->readAhead();
-        if (!state->hasNext) {
+        if (!fd.valid() || fd.get() == AT_FDCWD || !state->start(std::move(fd))) {
             return FALSE;
         }
         state_ = std::move(state);
@@ -203,6 +237,20 @@ BOOL CFileFind::FindFile(const char* name, Match match) {
     return TRUE;
 }
 
+BOOL CFileFind::FindSubFolder(const CFileFind& parent, const char* name) {
+    Close();
+    if (!parent.state_ || !parent.state_->enumerating() || name == nullptr || *name == '\0') {
+        return FALSE;
+    }
+    Fd fd(::openat(parent.state_->folder.get(), name, kDirectoryFlags | O_NOFOLLOW));
+    auto state = std::make_unique<State>();
+    if (!fd.valid() || fd.get() == AT_FDCWD || !state->start(std::move(fd))) {
+        return FALSE;
+    }
+    state_ = std::move(state);
+    return TRUE;
+}
+
 BOOL CFileFind::FindNextFile() {
     if (!state_ || !state_->hasNext) {
         return FALSE;
@@ -210,7 +258,7 @@ BOOL CFileFind::FindNextFile() {
     State& s = *state_;
     s.name.swap(s.nextName);
     s.type = s.nextType;
-    if (s.dir != nullptr) {
+    if (s.enumerating()) {
         s.statDone = false;
         s.readAhead();
     } else {

@@ -36,6 +36,8 @@
 #include "platform/CStringArray.h"
 #include "platform/SystemTime.h"
 
+class CFileFind;
+
 /// The deepest level at which the walk lists entries; folders there are listed, not entered.
 #define MAX_SEARCH_DEPTH 32
 
@@ -99,6 +101,9 @@ class MORVASH_API CSerchFiles {
     CString m_RootPath;
     CStringArray m_ListFiles;
 
+    // During the walk, the enumeration of the folder that holds the subfolder
+    // about to be walked; the subfolder is opened relative to it.
+    const CFileFind* enclosing_ = nullptr;
     std::vector<std::int32_t> parents_;  // enclosing directory line of each line, -1 at depth 0
     std::vector<std::pair<int, CString>> realNames_;  // lines whose shown name differs, by index
 };

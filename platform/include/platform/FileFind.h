@@ -10,8 +10,9 @@
 // Nothing is ever followed or opened but folders being enumerated: an entry is
 // a directory only when it is one itself (a symbolic link never is, whatever it
 // points to), and an entry's size and time are its own (lstat). The type comes
-// from readdir where the file system gives it, so enumerating costs no stat
-// call per entry; size and time are read only when asked for.
+// from the directory read (getdents64) where the file system gives it, so
+// enumerating costs no stat call per entry; size and time are read only when
+// asked for.
 //
 // Paths longer than the kernel's PATH_MAX are opened piece by piece, relative
 // to the folders above them, so deep trees work as shallow ones do.
@@ -42,6 +43,10 @@ class PLATFORM_API CFileFind {
 
     /// Starts a search; FALSE when nothing can be enumerated or found.
     BOOL FindFile(const char* name, Match match = Match::Pattern);
+    /// Starts enumerating the folder `name` inside the folder that `parent` is
+    /// enumerating, opened relative to it (never through a symbolic link), so
+    /// the path above it is not resolved again; FALSE as for FindFile.
+    BOOL FindSubFolder(const CFileFind& parent, const char* name);
     /// Makes the next entry current; tells whether a further entry follows.
     BOOL FindNextFile();
     /// Ends the search and closes the folder.
@@ -49,7 +54,8 @@ class PLATFORM_API CFileFind {
 
     /// Returns the current entry's name, without folder part.
     CString GetFileName() const;
-    /// Returns the current entry's name in place, valid until the next step.
+    /// Returns the current entry's name in place, valid until the next step;
+    /// a NUL byte follows the view.
     std::string_view FileName() const noexcept;
     /// Returns the name up to, not including, its last "."; the whole name without one.
     CString GetFileTitle() const;
