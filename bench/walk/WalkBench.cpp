@@ -3,12 +3,14 @@
 //
 //   walk-bench [--runs N] FOLDER...
 //
-// For each folder it prints the median of N runs (default 3) of
+// For each folder it runs, N times in turn (default 3, after one warm-up find)
 //   find FOLDER > /dev/null                  the reference for the walk alone;
 //   find FOLDER -printf '%s %T@\n' > /dev/null  the reference for walk + details;
 //   the walk alone (constructing CSerchFiles, every file accepted, depth 32);
 //   the walk plus gFc_GetFileInfo for every line;
-// as seconds, entries per second and speed ratios against find, then the
+// and prints the median wall and CPU (user + system) times, entries per second
+// and speed ratios against find. Taking turns and counting CPU time keep the
+// ratios fair on a machine that other work shares. Then it prints the
 // memory that the listing costs: peak RSS growth over the walk, per line, and
 // per line beyond the names' own bytes (measured in a fresh process, so no
 // earlier walk's freed memory hides any growth). Last, the cost per line of
@@ -17,6 +19,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,13 +46,32 @@ double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+double CpuSeconds(const rusage& usage) {
+    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-// Runs a program with its standard output sent to `outFd`; returns its status.
-int Run(const std::vector<std::string>& args, int outFd) {
+// Wall-clock and CPU (user + system) seconds of one measurement.
+struct Cost {
+    double wall = 0;
+    double cpu = 0;
+};
+
+Cost Median(std::vector<Cost> costs) {
+    const std::size_t middle = costs.size() / 2;
+    std::vector<double> walls;
+    std::vector<double> cpus;
+    for (const Cost& cost : costs) {
+        walls.push_back(cost.wall);
+        cpus.push_back(cost.cpu);
+    }
+    std::nth_element(walls.begin(), walls.begin() + middle, walls.end());
+    std::nth_element(cpus.begin(), cpus.begin() + middle, cpus.end());
+    return {walls[middle], cpus[middle]};
+}
+
+// Runs a program with its standard output sent to `outFd`.
+Cost RunProgram(const std::vector<std::string>& args, int outFd) {
     std::vector<char*> argv;
     for (const std::string& arg : args) {
         argv.push_back(const_cast<char*>(arg.c_str()));
@@ -58,37 +80,66 @@ int Run(const std::vector<std::string>& args, int outFd) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
+    const Clock::time_point start = Clock::now();
     pid_t pid = 0;
     const int failed = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    int status = -1;
+    rusage usage{};
+    int status = 0;
     if (failed == 0) {
-        ::waitpid(pid, &status, 0);
+        ::wait4(pid, &status, 0, &usage);
     }
-    return status;
+    return {SecondsSince(start), CpuSeconds(usage)};
 }
 
-// Returns the median of `runs` measurements (seconds) made by `measure`.
-double MedianOf(int runs, const std::function<double()>& measure) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        times.push_back(measure());
-    }
-    return Median(times);
-}
-
-double TimeProgram(const std::vector<std::string>& args, int outFd) {
+// Measures `work` in this process.
+Cost Measure(const std::function<void()>& work) {
+    rusage before{};
+    rusage after{};
+    ::getrusage(RUSAGE_SELF, &before);
     const Clock::time_point start = Clock::now();
-    Run(args, outFd);
-    return SecondsSince(start);
+    work();
+    const double wall = SecondsSince(start);
+    ::getrusage(RUSAGE_SELF, &after);
+    return {wall, CpuSeconds(after) - CpuSeconds(before)};
 }
 
-// Times the construction of the engine object, which is the whole walk; its
-// destruction, after the clock has stopped, is not part of the walk.
-double TimeWalk(const char* folder) {
-    const Clock::time_point start = Clock::now();
-    const auto walk = std::make_unique<CSerchFiles>(folder, "", MAX_SEARCH_DEPTH);
-    return SecondsSince(start);
+// The walk is the construction of the engine object; its destruction, after
+// the measurement, is not part of it.
+Cost TimeWalk(const char* folder) {
+    std::unique_ptr<CSerchFiles> walk;
+    return Measure([&] { walk = std::make_unique<CSerchFiles>(folder, "", MAX_SEARCH_DEPTH); });
+}
+
+struct Details {
+    Cost cost;         // the walk and every query
+    double first = 0;  // seconds per query over the first tenth of the lines
+    double last = 0;   // and over the last tenth
+    unsigned long long checksum = 0;
+};
+
+// Walks and asks gFc_GetFileInfo for every line, timing the first and last tenth.
+Details WalkWithDetails(const char* folder) {
+    std::unique_ptr<CSerchFiles> walk;
+    Details details;
+    details.cost = Measure([&] {
+        walk = std::make_unique<CSerchFiles>(folder, "", MAX_SEARCH_DEPTH);
+        const int lines = walk->gFc_GetListFiles()->GetSize();
+        const int tenth = std::max(1, lines / 10);
+        Clock::time_point start = Clock::now();
+        for (int i = 0; i < lines; ++i) {
+            if (i == lines - tenth) {
+                start = Clock::now();
+            }
+            const CFileInfo info = walk->gFc_GetFileInfo(i);
+            details.checksum += info.m_Length + info.m_LastWrite.wSecond;
+            if (i == tenth - 1) {
+                details.first = SecondsSince(start) / tenth;
+            }
+        }
+        details.last = SecondsSince(start) / tenth;
+    });
+    return details;
 }
 
 // Reads a "Name:  1234 kB" field of /proc/self/status, in bytes.
@@ -133,7 +184,7 @@ Memory MeasureInFreshProcess(const char* folder) {
     if (::pipe(fds) != 0) {
         return memory;
     }
-    Run({"/proc/self/exe", "--memory", folder}, fds[1]);
+    RunProgram({"/proc/self/exe", "--memory", folder}, fds[1]);
     ::close(fds[1]);
     char text[128] = {};
     const ssize_t got = ::read(fds[0], text, sizeof text - 1);
@@ -144,67 +195,46 @@ Memory MeasureInFreshProcess(const char* folder) {
     return memory;
 }
 
-struct Details {
-    double total = 0;  // seconds for the walk and every query
-    double first = 0;  // seconds per line over the first tenth of the lines
-    double last = 0;   // and over the last tenth
-    unsigned long long checksum = 0;
-};
-
-// Walks and asks gFc_GetFileInfo for every line, timing the first and last tenth.
-Details WalkWithDetails(const char* folder) {
-    const Clock::time_point begin = Clock::now();
-    CSerchFiles walk(folder, "", MAX_SEARCH_DEPTH);
-    const int lines = walk.gFc_GetListFiles()->GetSize();
-    const int tenth = std::max(1, lines / 10);
-    Details details;
-    Clock::time_point start = Clock::now();
-    for (int i = 0; i < lines; ++i) {
-        if (i == lines - tenth) {
-            start = Clock::now();
-        }
-        const CFileInfo info = walk.gFc_GetFileInfo(i);
-        details.checksum += info.m_Length + info.m_LastWrite.wSecond;
-        if (i == tenth - 1) {
-            details.first = SecondsSince(start) / tenth;
-        }
-    }
-    details.last = SecondsSince(start) / tenth;
-    details.total = SecondsSince(begin);
-    return details;
-}
-
 void Bench(const char* folder, int runs) {
     const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
     const std::vector<std::string> find = {"find", folder};
     const std::vector<std::string> findPrintf = {"find", folder, "-printf", "%s %T@\n"};
-    Run(findPrintf, devNull);  // warm the cache for everyone
+    RunProgram(findPrintf, devNull);  // warm the cache for everyone
 
     const Memory memory = MeasureInFreshProcess(folder);
-    const double lines = static_cast<double>(memory.lines);
-    const double findTime = MedianOf(runs, [&] { return TimeProgram(find, devNull); });
-    const double findPrintfTime = MedianOf(runs, [&] { return TimeProgram(findPrintf, devNull); });
-    const double walkTime = MedianOf(runs, [&] { return TimeWalk(folder); });
+    std::vector<Cost> findCosts;
+    std::vector<Cost> findPrintfCosts;
+    std::vector<Cost> walkCosts;
+    std::vector<Cost> detailsCosts;
     Details details;
-    const double detailsTime = MedianOf(runs, [&] {
+    for (int run = 0; run < runs; ++run) {
+        findCosts.push_back(RunProgram(find, devNull));
+        walkCosts.push_back(TimeWalk(folder));
+        findPrintfCosts.push_back(RunProgram(findPrintf, devNull));
         details = WalkWithDetails(folder);
-        return details.total;
-    });
+        detailsCosts.push_back(details.cost);
+    }
     ::close(devNull);
+    const Cost findCost = Median(findCosts);
+    const Cost findPrintfCost = Median(findPrintfCosts);
 
+    const double lines = static_cast<double>(memory.lines);
     std::printf("%s: %lld lines, median of %d runs\n", folder, memory.lines, runs);
-    const auto row = [&](const char* what, double seconds, const char* versus, double ratio) {
-        std::printf("  %-36s %8.3f s %12.0f entries/s", what, seconds, lines / seconds);
+    std::printf("  %-34s %9s %9s %13s   %s\n", "", "wall s", "CPU s", "entries/s",
+                "speed ratio (wall, CPU)");
+    const auto row = [&](const char* what, const Cost& cost, const char* versus,
+                         const Cost& reference) {
+        std::printf("  %-34s %9.3f %9.3f %13.0f", what, cost.wall, cost.cpu, lines / cost.wall);
         if (versus != nullptr) {
-            std::printf("   %.2fx the speed of %s", ratio, versus);
+            std::printf("   %.2fx, %.2fx %s", reference.wall / cost.wall, reference.cpu / cost.cpu,
+                        versus);
         }
         std::printf("\n");
     };
-    row("find DIR > /dev/null", findTime, nullptr, 0);
-    row("find DIR -printf '%s %T@\\n'", findPrintfTime, nullptr, 0);
-    row("walk (CSerchFiles)", walkTime, "find", findTime / walkTime);
-    row("walk + gFc_GetFileInfo every line", detailsTime, "find -printf",
-        findPrintfTime / detailsTime);
+    row("find DIR > /dev/null", findCost, nullptr, {});
+    row("find DIR -printf '%s %T@\\n'", findPrintfCost, nullptr, {});
+    row("walk (CSerchFiles)", Median(walkCosts), "find", findCost);
+    row("walk + gFc_GetFileInfo every line", Median(detailsCosts), "find -printf", findPrintfCost);
     std::printf(
         "  memory: peak RSS growth %.1f MB = %.1f bytes/line; names %.1f bytes/line; "
         "%.1f bytes/line beyond the names\n",
