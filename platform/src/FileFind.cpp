@@ -120,12 +120,18 @@ struct CFileFind::State {
 
     bool enumerating() const noexcept { return static_cast<bool>(buffer); }
 
-    // Takes over an open folder and reads its first entry; false when none.
-    bool start(Fd fd) {
-        folder = std::move(fd);
-        buffer = gBuffers.take();
-        readAhead();
-        return hasNext;
+    // Opens the folder `name` relative to `base` and reads its first entry;
+    // null when it cannot be opened or holds no entry at all.
+    static std::unique_ptr<State> enumerate(int base, const char* name, int flags) {
+        Fd fd(::openat(base, name, flags));
+        if (!fd.valid()) {
+            return nullptr;
+        }
+        auto state = std::make_unique<State>();
+        state->folder = std::move(fd);
+        state->buffer = gBuffers.take();
+        state->readAhead();
+        return state->hasNext ? std::move(state) : nullptr;
     }
 
     // Reads the next entry of the folder into the read-ahead slot.
@@ -177,7 +183,6 @@ BOOL CFileFind::FindFile(const char* name, Match match) {
         return FALSE;
     }
     const std::string_view text(name);
-    auto state = std::make_unique<State>();
 
     std::string_view folder;
     bool enumerate = false;
@@ -206,12 +211,8 @@ BOOL CFileFind::FindFile(const char* name, Match match) {
         if (!base.valid()) {
             return FALSE;
         }
-        Fd fd(::openat(base.get(), Component(rest).c_str(), kDirectoryFlags));
-        if (!fd.valid() || fd.get() == AT_FDCWD || !state->start(std::move(fd))) {
-            return FALSE;
-        }
-        state_ = std::move(state);
-        return TRUE;
+        state_ = State::enumerate(base.get(), Component(rest).c_str(), kDirectoryFlags);
+        return state_ ? TRUE : FALSE;
     }
 
     // One path, looked up as it stands; a path ending in "/" names no entry.
@@ -225,6 +226,7 @@ BOOL CFileFind::FindFile(const char* name, Match match) {
     if (!base.valid()) {
         return FALSE;
     }
+    auto state = std::make_unique<State>();
     if (::fstatat(base.get(), Component(rest).c_str(), &state->info, AT_SYMLINK_NOFOLLOW) != 0) {
         return FALSE;
     }
@@ -242,13 +244,8 @@ BOOL CFileFind::FindSubFolder(const CFileFind& parent, const char* name) {
     if (!parent.state_ || !parent.state_->enumerating() || name == nullptr || *name == '\0') {
         return FALSE;
     }
-    Fd fd(::openat(parent.state_->folder.get(), name, kDirectoryFlags | O_NOFOLLOW));
-    auto state = std::make_unique<State>();
-    if (!fd.valid() || fd.get() == AT_FDCWD || !state->start(std::move(fd))) {
-        return FALSE;
-    }
-    state_ = std::move(state);
-    return TRUE;
+    state_ = State::enumerate(parent.state_->folder.get(), name, kDirectoryFlags | O_NOFOLLOW);
+    return state_ ? TRUE : FALSE;
 }
 
 BOOL CFileFind::FindNextFile() {
