@@ -57,17 +57,20 @@ struct Cost {
     double cpu = 0;
 };
 
-Cost Median(std::vector<Cost> costs) {
-    const std::size_t middle = costs.size() / 2;
+double Median(std::vector<double> values) {
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+Cost Median(const std::vector<Cost>& costs) {
     std::vector<double> walls;
     std::vector<double> cpus;
     for (const Cost& cost : costs) {
         walls.push_back(cost.wall);
         cpus.push_back(cost.cpu);
     }
-    std::nth_element(walls.begin(), walls.begin() + middle, walls.end());
-    std::nth_element(cpus.begin(), cpus.begin() + middle, cpus.end());
-    return {walls[middle], cpus[middle]};
+    return {Median(walls), Median(cpus)};
 }
 
 // Runs a program with its standard output sent to `outFd`.
@@ -206,6 +209,8 @@ void Bench(const char* folder, int runs) {
     std::vector<Cost> findPrintfCosts;
     std::vector<Cost> walkCosts;
     std::vector<Cost> detailsCosts;
+    std::vector<double> firsts;
+    std::vector<double> lasts;
     Details details;
     for (int run = 0; run < runs; ++run) {
         findCosts.push_back(RunProgram(find, devNull));
@@ -213,6 +218,8 @@ void Bench(const char* folder, int runs) {
         findPrintfCosts.push_back(RunProgram(findPrintf, devNull));
         details = WalkWithDetails(folder);
         detailsCosts.push_back(details.cost);
+        firsts.push_back(details.first);
+        lasts.push_back(details.last);
     }
     ::close(devNull);
     const Cost findCost = Median(findCosts);
@@ -244,7 +251,8 @@ void Bench(const char* folder, int runs) {
     std::printf(
         "  gFc_GetFileInfo: %.2f us/line over the first tenth, %.2f us/line over the "
         "last (ratio %.2f; checksum %llu)\n",
-        details.first * 1e6, details.last * 1e6, details.last / details.first, details.checksum);
+        Median(firsts) * 1e6, Median(lasts) * 1e6, Median(lasts) / Median(firsts),
+        details.checksum);
     std::fflush(stdout);
 }
 
