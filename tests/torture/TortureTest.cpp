@@ -129,7 +129,8 @@ void MakeInvalidNames(const TempTree& tree) {
     trail.folder("\x81");
 }
 
-// Names of the longest length a name can have: 255 bytes.
+// Names of the longest length a name can have: 255 bytes, alone and by the
+// thousand.
 void MakeLongNames(const TempTree& tree) {
     tree.makeFolder("long");
     const Folder folder(tree.path("long"));
@@ -141,6 +142,13 @@ void MakeLongNames(const TempTree& tree) {
     folder.folder(japanese);
     const Folder inside(folder, japanese);
     inside.file(std::string(251, 'b') + ".txt", 4096);
+    // Enough long names that a folder's entries span many reads of the
+    // directory stream.
+    for (int i = 0; i < 2000; ++i) {
+        std::string name = std::to_string(i) + (i % 3 == 0 ? "." : "-");
+        name.resize(255, static_cast<char>('c' + i % 20));
+        inside.file(name);
+    }
 }
 
 // A chain of folders with names of 200 bytes, so that the deepest paths pass
