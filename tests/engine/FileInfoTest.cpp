@@ -6,44 +6,24 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <ostream>
 #include <string>
 #include <vector>
 
+#include "Calendar.h"
 #include "Listing.h"
 #include "TempTree.h"
 #include "morvash/SerchFiles.h"
 #include "platform/ExtensionModule.h"
 
+using morvash::test::DayOfWeek;
+using morvash::test::Fields;
 using morvash::test::IndexOf;
+using morvash::test::Seconds;
 using morvash::test::TempTree;
+using morvash::test::Time;
 using namespace std::chrono;
 
 namespace {
-
-struct Time {
-    int year, month, dayOfWeek, day, hour, minute, second, ms;
-    bool operator==(const Time&) const = default;
-};
-
-void PrintTo(const Time& t, std::ostream* os) {
-    *os << t.year << '-' << t.month << '-' << t.day << " dow " << t.dayOfWeek << ' ' << t.hour
-        << ':' << t.minute << ':' << t.second << '.' << t.ms;
-}
-
-Time Fields(const SYSTEMTIME& st) {
-    return {st.wYear, st.wMonth,  st.wDayOfWeek, st.wDay,
-            st.wHour, st.wMinute, st.wSecond,    st.wMilliseconds};
-}
-
-std::int64_t Seconds(year_month_day day, int hour, int minute = 0, int second = 0) {
-    return duration_cast<seconds>(sys_days{day}.time_since_epoch()).count() + hour * 3600 +
-           minute * 60 + second;
-}
-
-int DayOfWeek(year_month_day day) {
-    return static_cast<int>(weekday(sys_days{day}).c_encoding());
-}
 
 // Walks `tree` and returns the details of its depth-0 file `name`.
 CFileInfo Details(const TempTree& tree, const std::string& name) {

@@ -5,63 +5,53 @@
 #include <chrono>
 #include <cstdint>
 
-namespace {
+#include "Calendar.h"
 
+using morvash::test::DayOfWeek;
+using morvash::test::Seconds;
+using morvash::test::Time;
 using namespace std::chrono;
 
-struct Fields {
-    int year, month, dayOfWeek, day, hour, minute, second, ms;
-    bool operator==(const Fields&) const = default;
-};
+namespace {
 
-Fields BreakDown(std::int64_t seconds, std::int64_t nanoseconds) {
+Time BreakDown(std::int64_t seconds, std::int64_t nanoseconds) {
     const FILETIME time = platform::FileTimeFromUnix(seconds, nanoseconds);
     SYSTEMTIME st{};
     EXPECT_TRUE(FileTimeToSystemTime(&time, &st));
-    return {st.wYear, st.wMonth,  st.wDayOfWeek, st.wDay,
-            st.wHour, st.wMinute, st.wSecond,    st.wMilliseconds};
-}
-
-std::int64_t Seconds(sys_days day) {
-    return duration_cast<seconds>(day.time_since_epoch()).count();
-}
-
-void PrintTo(const Fields& f, std::ostream* os) {
-    *os << f.year << '-' << f.month << '-' << f.day << " dow " << f.dayOfWeek << ' ' << f.hour
-        << ':' << f.minute << ':' << f.second << '.' << f.ms;
+    return morvash::test::Fields(st);
 }
 
 TEST(SystemTime, UnixEpochIsAThursday) {
     const FILETIME epoch = platform::FileTimeFromUnix(0, 0);
     const auto ticks = (std::uint64_t{epoch.dwHighDateTime} << 32) | epoch.dwLowDateTime;
     EXPECT_EQ(ticks, 116'444'736'000'000'000u);
-    EXPECT_EQ(BreakDown(0, 0), (Fields{1970, 1, 4, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(BreakDown(0, 0), (Time{1970, 1, 4, 1, 0, 0, 0, 0}));
 }
 
 TEST(SystemTime, BreaksDownToTheMillisecond) {
-    const std::int64_t t = Seconds(sys_days{2004y / February / 29}) + 10 * 3600 + 37 * 60 + 42;
-    EXPECT_EQ(BreakDown(t, 999'999'999), (Fields{2004, 2, 0, 29, 10, 37, 42, 999}));
-    EXPECT_EQ(BreakDown(-1, 500'000'000), (Fields{1969, 12, 3, 31, 23, 59, 59, 500}));
+    const std::int64_t t = Seconds(2004y / February / 29, 10, 37, 42);
+    EXPECT_EQ(BreakDown(t, 999'999'999), (Time{2004, 2, 0, 29, 10, 37, 42, 999}));
+    EXPECT_EQ(BreakDown(-1, 500'000'000), (Time{1969, 12, 3, 31, 23, 59, 59, 500}));
 }
 
 TEST(SystemTime, TimesBefore1601ClampToItsFirstInstant) {
     const FILETIME first = platform::FileTimeFromUnix(-20'000'000'000, 5);
     EXPECT_EQ(first.dwLowDateTime, 0u);
     EXPECT_EQ(first.dwHighDateTime, 0u);
-    EXPECT_EQ(BreakDown(-20'000'000'000, 5), (Fields{1601, 1, 1, 1, 0, 0, 0, 0}));
-    const std::int64_t justBefore = Seconds(sys_days{1601y / January / 1}) - 1;
-    EXPECT_EQ(BreakDown(justBefore, 999'999'999), (Fields{1601, 1, 1, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(BreakDown(-20'000'000'000, 5), (Time{1601, 1, 1, 1, 0, 0, 0, 0}));
+    const std::int64_t justBefore = Seconds(1601y / January / 1, 0) - 1;
+    EXPECT_EQ(BreakDown(justBefore, 999'999'999), (Time{1601, 1, 1, 1, 0, 0, 0, 0}));
 }
 
 TEST(SystemTime, TimesAfter30827ClampToItsLastMillisecond) {
-    const int lastDayOfWeek = weekday(sys_days{30827y / December / 31}).c_encoding();
-    const Fields last{30827, 12, lastDayOfWeek, 31, 23, 59, 59, 999};
+    const int lastDayOfWeek = DayOfWeek(30827y / December / 31);
+    const Time last{30827, 12, lastDayOfWeek, 31, 23, 59, 59, 999};
     EXPECT_EQ(BreakDown(1'000'000'000'000'000, 0), last);
     EXPECT_EQ(BreakDown(INT64_MAX, 999'999'999), last);
-    const std::int64_t lastSecond = Seconds(sys_days{30828y / January / 1}) - 1;
+    const std::int64_t lastSecond = Seconds(30828y / January / 1, 0) - 1;
     EXPECT_EQ(BreakDown(lastSecond, 999'999'999), last);
     EXPECT_EQ(BreakDown(lastSecond, 500'000'000),
-              (Fields{30827, 12, lastDayOfWeek, 31, 23, 59, 59, 500}));
+              (Time{30827, 12, lastDayOfWeek, 31, 23, 59, 59, 500}));
 }
 
 TEST(SystemTime, FileTimesPastTheSignedRangeAreRefused) {
