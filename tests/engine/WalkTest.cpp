@@ -25,7 +25,9 @@ namespace {
 TEST(Walk, LinesFollowReaddirOrderDepthFirst) {
     TempTree tree;
     for (int i = 0; i < 12; ++i) {
-        tree.touch("f" + std::to_string(i) + ".txt");
+        std::string name(1, 'f');
+        name += std::to_string(i);
+        tree.touch(name + ".txt");
     }
     tree.touch(".hidden");
     tree.makeFolder("sub");
