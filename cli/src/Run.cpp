@@ -11,6 +11,7 @@
 #include <optional>
 #include <ostream>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "morvash/SerchFiles.h"
@@ -24,6 +25,9 @@ constexpr std::string_view kName = "tandrel-cli";
 
 // Set by PrepareProcess: `run` is the last thing the process does.
 bool gProcessEndsAfterRun = false;
+// The engine of such a run, kept until the process ends (and still reachable,
+// so leak checkers do not count it).
+CSerchFiles* gKeptEngine = nullptr;
 constexpr std::string_view kUsage = "Usage: tandrel-cli [OPTION]... [FOLDER]\n";
 constexpr std::string_view kHelp =
     R"(Draws FOLDER (default: the current folder) as a tree of box-drawing
@@ -220,7 +224,7 @@ int run(std::span<const std::string> args, std::ostream& out, std::ostream& err)
     if (gProcessEndsAfterRun) {
         // Freeing a listing line by line costs more than the system's taking
         // back the whole heap when the process ends right after.
-        static_cast<void>(engine.release());
+        delete std::exchange(gKeptEngine, engine.release());
     }
     engine.reset();
     if (result == BuildResult::DepthError) {
