@@ -69,6 +69,19 @@ std::string Component(std::string_view rest) {
     return rest.empty() ? "." : std::string(rest);
 }
 
+// Reads the entry that `path` names as it stands (lstat), through OpenBase
+// when it is long. `path` must be followed by a NUL byte: its tail is then one
+// too, and is handed to the system without a copy. A path ending in "/" names
+// no entry.
+bool StatExact(std::string_view path, struct stat& info) {
+    if (path.empty() || path.back() == '/') {
+        return false;
+    }
+    std::string_view rest;
+    const Fd base = OpenBase(path, rest);
+    return base.valid() && ::fstatat(base.get(), rest.data(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 // Buffers for getdents64, kept for reuse. A walk starts and ends one
 // enumeration per folder; a fresh block each time costs more than reading a
 // small folder. At most one buffer per open enumeration is out at a time.
@@ -215,21 +228,13 @@ BOOL CFileFind::FindFile(const char* name, Match match) {
         return state_ ? TRUE : FALSE;
     }
 
-    // One path, looked up as it stands; a path ending in "/" names no entry.
+    // One path, looked up as it stands.
+    auto state = std::make_unique<State>();
+    if (!StatExact(text, state->info)) {
+        return FALSE;
+    }
     const std::size_t slash = text.rfind('/');
     const std::string_view leaf = slash == std::string_view::npos ? text : text.substr(slash + 1);
-    if (leaf.empty()) {
-        return FALSE;
-    }
-    std::string_view rest;
-    Fd base = OpenBase(text, rest);
-    if (!base.valid()) {
-        return FALSE;
-    }
-    auto state = std::make_unique<State>();
-    if (::fstatat(base.get(), Component(rest).c_str(), &state->info, AT_SYMLINK_NOFOLLOW) != 0) {
-        return FALSE;
-    }
     state->statDone = true;
     state->statOk = true;
     state->nextName.assign(leaf);
@@ -304,3 +309,18 @@ BOOL CFileFind::GetLastWriteTime(FILETIME* time) const {
     *time = platform::FileTimeFromUnix(info->st_mtim.tv_sec, info->st_mtim.tv_nsec);
     return TRUE;
 }
+
+namespace platform {
+
+bool FindExact(const char* path, EntryDetails& details) {
+    struct stat info {};
+    if (path == nullptr || !StatExact(path, info)) {
+        return false;
+    }
+    details.directory = S_ISDIR(info.st_mode);
+    details.length = info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+    details.lastWrite = FileTimeFromUnix(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
+    return true;
+}
+
+}  // namespace platform

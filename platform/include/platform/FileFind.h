@@ -74,3 +74,19 @@ class PLATFORM_API CFileFind {
     struct State;
     std::unique_ptr<State> state_;
 };
+
+namespace platform {
+
+/// What an exact lookup reads about one entry.
+struct EntryDetails {
+    bool directory = false;    ///< a directory itself (never a symbolic link)
+    std::uint64_t length = 0;  ///< size in bytes (0 when the system reports none)
+    FILETIME lastWrite{};      ///< last-write time
+};
+
+/// Looks `path` up as CFileFind::FindFile does with Match::Exact, giving the
+/// details that GetLength, GetLastWriteTime and IsDirectory would; false when
+/// it names no entry. Allocates nothing unless the path exceeds PATH_MAX.
+PLATFORM_API bool FindExact(const char* path, EntryDetails& details);
+
+}  // namespace platform
