@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <utility>
 
 #include "ExtensionFilter.h"
 #include "LineFormat.h"
 #include "NineHours.h"
 #include "platform/FileFind.h"
+#include "platform/MbcsSearch.h"
 
 using morvash::detail::AcceptedByFilter;
 using morvash::detail::AddNineHours;
@@ -142,35 +144,52 @@ void CSerchFiles::linkParents() {
     parents_.shrink_to_fit();
 }
 
-CString CSerchFiles::realName(int index) const {
+std::string_view CSerchFiles::realName(int index) const {
     const auto found = std::lower_bound(
         realNames_.begin(), realNames_.end(), index,
         [](const std::pair<int, CString>& entry, int key) { return entry.first < key; });
     if (found != realNames_.end() && found->first == index) {
-        return found->second;
+        return found->second.view();
     }
-    return CString(ShownName(m_ListFiles[index].view()));
+    return ShownName(m_ListFiles[index].view());
+}
+
+CString CSerchFiles::pathOf(int index, bool withName) const {
+    // The real names from the outermost folder in, each with its separator,
+    // measured first so that the path takes one allocation.
+    std::array<std::string_view, MAX_SEARCH_DEPTH + 1> folders;
+    std::size_t levels = 0;
+    for (int up = parents_[static_cast<std::size_t>(index)]; up >= 0 && levels < folders.size();
+         up = parents_[static_cast<std::size_t>(up)]) {
+        folders[levels++] = realName(up);
+    }
+    const std::string_view root = m_RootPath.view();
+    const bool rootSeparator = m_RootPath.ReverseFind(kSeparator) != m_RootPath.GetLength() - 1;
+    const std::string_view name = withName ? realName(index) : std::string_view();
+    std::size_t length = root.size() + (rootSeparator ? 1 : 0) + name.size();
+    for (std::size_t k = 0; k < levels; ++k) {
+        length += folders[k].size() + 1;
+    }
+
+    CString path;
+    path.Preallocate(static_cast<int>(std::min<std::size_t>(length, INT_MAX)));
+    path += root;
+    if (rootSeparator) {
+        path += kSeparator;
+    }
+    while (levels > 0) {
+        path += folders[--levels];
+        path += kSeparator;
+    }
+    path += name;
+    return path;
 }
 
 CString CSerchFiles::gFc_GetTargetPath(int index) {
     if (index < 0 || index >= m_ListFiles.GetSize()) {
         return CString();
     }
-    std::array<int, MAX_SEARCH_DEPTH + 1> chain{};
-    std::size_t levels = 0;
-    for (int up = parents_[static_cast<std::size_t>(index)]; up >= 0 && levels < chain.size();
-         up = parents_[static_cast<std::size_t>(up)]) {
-        chain[levels++] = up;
-    }
-    CString target = m_RootPath;
-    if (m_RootPath.ReverseFind(kSeparator) != m_RootPath.GetLength() - 1) {
-        target += kSeparator;
-    }
-    while (levels > 0) {
-        target += realName(chain[--levels]);
-        target += kSeparator;
-    }
-    return target;
+    return pathOf(index, false);
 }
 
 CFileInfo CSerchFiles::gFc_GetFileInfo(int index) {
@@ -178,29 +197,23 @@ CFileInfo CSerchFiles::gFc_GetFileInfo(int index) {
     if (index < 0 || index >= m_ListFiles.GetSize()) {
         return info;
     }
-    const CString name = realName(index);
-    const CString fullPath = gFc_GetTargetPath(index) + name;
-    CFileFind finder;
-    if (!finder.FindFile(fullPath, CFileFind::Match::Exact)) {
+    CString fullPath = pathOf(index, true);
+    platform::EntryDetails details;
+    if (!platform::FindExact(fullPath, details)) {
         return info;
     }
-    finder.FindNextFile();
-    const bool directory = finder.IsDirectory() != FALSE;
-    const CString title = finder.GetFileTitle();
-    CString shownTitle;
-    AppendShown(shownTitle, title.view(), directory);
-    const std::uint64_t length = finder.GetLength();
-    FILETIME written{};
+    // The title is the real name up to its last "." (the name the lookup found).
+    const std::string_view name = realName(index);
+    const int dot = platform::ReverseFindChar(name, '.');
+    const std::string_view title = dot < 0 ? name : name.substr(0, static_cast<std::size_t>(dot));
+    AppendShown(info.m_FileTitle, title, details.directory);
     SYSTEMTIME time = info.m_LastWrite;
-    if (finder.GetLastWriteTime(&written)) {
-        FileTimeToSystemTime(&written, &time);
-    }
+    FileTimeToSystemTime(&details.lastWrite, &time);
     AddNineHours(time);
 
-    info.m_FullPath = fullPath;
-    info.m_FileTitle = shownTitle;
-    info.m_Length = static_cast<unsigned int>(length & 0xFFFF'FFFFu);
+    info.m_FullPath = std::move(fullPath);
+    info.m_Length = static_cast<unsigned int>(details.length & 0xFFFF'FFFFu);
     info.m_LastWrite = time;
-    info.m_LengthHigh = static_cast<unsigned int>(length >> 32);
+    info.m_LengthHigh = static_cast<unsigned int>(details.length >> 32);
     return info;
 }

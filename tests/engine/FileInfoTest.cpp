@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Calendar.h"
@@ -239,6 +240,60 @@ TEST(FileInfo, DefaultRecordIsNotFound) {
     EXPECT_EQ(info.m_Length, 0u);
     EXPECT_EQ(info.m_LengthHigh, 0u);
     EXPECT_EQ(Fields(info.m_LastWrite), (Time{1601, 1, 1, 1, 0, 0, 0, 0}));
+}
+
+// Both queries' answers about line `index`: "target|full path|title|size".
+std::string Answers(CSerchFiles& walk, int index) {
+    const CFileInfo info = walk.gFc_GetFileInfo(index);
+    std::string text(walk.gFc_GetTargetPath(index).view());
+    text += '|';
+    text += info.m_FullPath.view();
+    text += '|';
+    text += info.m_FileTitle.view();
+    text += '|';
+    text += std::to_string(info.m_Length);
+    return text;
+}
+
+TEST(FileInfo, QueriesFromSeveralThreadsAnswerAsFromOne) {
+    TempTree tree;
+    tree.makeFolder("a");
+    tree.makeFolder("a/b\tc");  // a real name unlike its shown name, on the path
+    for (int i = 0; i < 40; ++i) {
+        const std::string name = CaseName(static_cast<std::size_t>(i));
+        tree.touch(name + ".txt", i);
+        tree.touch("a/" + name, 1000 + i);
+        tree.touch("a/b\tc/*" + name, 2000 + i);
+    }
+    CSerchFiles walk(tree.root().c_str(), MAX_SEARCH_DEPTH);
+    const int lines = walk.gFc_GetListFiles()->GetSize();
+    std::vector<std::string> expected;
+    for (int i = 0; i < lines; ++i) {
+        expected.push_back(Answers(walk, i));
+    }
+
+    // Every thread asks about every line, each starting elsewhere.
+    constexpr int kThreads = 4;
+    std::vector<std::vector<std::string>> answers(kThreads,
+                                                  std::vector<std::string>(expected.size()));
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int k = 0; k < lines; ++k) {
+                const int i = (k + t * lines / kThreads) % lines;
+                answers[static_cast<std::size_t>(t)][static_cast<std::size_t>(i)] =
+                    Answers(walk, i);
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    for (const std::vector<std::string>& answer : answers) {
+        EXPECT_EQ(answer, expected);
+    }
+    EXPECT_EQ(expected[static_cast<std::size_t>(IndexOf(walk, "\t\t?t7"))],
+              tree.path("a/b\tc/") + '|' + tree.path("a/b\tc/*t7") + "|?t7|2007");
 }
 
 TEST(Module, MorvashIsChainedOnceWhileLoaded) {

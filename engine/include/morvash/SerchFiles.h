@@ -24,7 +24,10 @@
 // Paths use "/" as the separator. After construction the object only answers
 // questions: the counters, the listing (read in place), and per line the
 // folder that holds the entry (gFc_GetTargetPath) and the entry's details
-// (gFc_GetFileInfo), each in time proportional to the entry's depth.
+// (gFc_GetFileInfo), each in time proportional to the entry's depth. These
+// two queries only read the object (they keep no cache), so several threads
+// may ask them at once, about the same line or different ones, as long as no
+// thread destroys the object meanwhile.
 
 #include <cstdint>
 #include <string_view>
@@ -80,8 +83,10 @@ class MORVASH_API CSerchFiles {
     /// Returns the listing, owned by this object and valid until it is destroyed.
     CStringArray* gFc_GetListFiles();
     /// Returns the folder path of line `index`, ending with "/" (empty outside the listing).
+    /// Only reads the object: may run on several threads at once.
     CString gFc_GetTargetPath(int index);
     /// Looks the entry of line `index` up again (a not-found record outside the listing).
+    /// Only reads the object: may run on several threads at once.
     CFileInfo gFc_GetFileInfo(int index);
 
   private:
@@ -90,8 +95,11 @@ class MORVASH_API CSerchFiles {
 
     // Appends one listing line for an entry met at depth m_CurDepth.
     void addLine(std::string_view name, bool directory);
-    // The entry's real name on line `index`, as the file system spells it.
-    CString realName(int index) const;
+    // The entry's real name on line `index`, as the file system spells it
+    // (a view into the listing or the stored real name).
+    std::string_view realName(int index) const;
+    // The folder path of line `index` and, with `withName`, its real name after it.
+    CString pathOf(int index, bool withName) const;
     // Records each line's enclosing directory line once the walk is done.
     void linkParents();
 
