@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -11,9 +12,11 @@
 #include <optional>
 #include <ostream>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include "PrefetchLookup.h"
 #include "morvash/SerchFiles.h"
 #include "platform/CodePage.h"
 #include "tandrel/TreeText.h"
@@ -176,6 +179,21 @@ int FolderError(const char* path) {
     return 0;
 }
 
+// Tells whether a listing line is a file's: its indent is not followed by
+// the directory marker.
+bool IsFileLine(std::string_view line) noexcept {
+    const std::size_t indent = line.find_first_not_of('\t');
+    return indent == std::string_view::npos || line[indent] != '*';
+}
+
+// The number of threads that look files up ahead of the renderer: one per
+// core, up to four; none on a single core, where they would only take turns
+// with it.
+unsigned int PrefetchWorkers() noexcept {
+    const unsigned int cores = std::thread::hardware_concurrency();
+    return cores <= 1 ? 0 : std::min(cores, 4u);
+}
+
 }  // namespace
 
 void PrepareProcess() {
@@ -215,12 +233,23 @@ int run(std::span<const std::string> args, std::ostream& out, std::ostream& err)
                 << "': " << std::strerror(error) << '\n';
         }
     }
-    const FileInfoLookup lookup = [&engine](int index) { return engine->gFc_GetFileInfo(index); };
     CString text;
-    const BuildResult result = BuildTreeText(root.rootLabel, listing, engine->gFc_GetNumOfDir(),
-                                             engine->gFc_GetNumOfFile(), lookup, fileName,
-                                             extension, options.size, options.time, options.noLines,
-                                             text, TreeStyle{.narrowBlank = options.narrow});
+    BuildResult result = BuildResult::Complete;
+    {
+        // The details of every file line are computed ahead of the renderer,
+        // on as many threads as there are cores (up to four) beside it; the
+        // workers end before the engine does.
+        CSerchFiles* const walk = engine.get();
+        PrefetchLookup prefetch(
+            fileName ? listing.GetSize() : 0,
+            [&listing](int index) { return IsFileLine(listing[index].view()); },
+            [walk](int index) { return walk->gFc_GetFileInfo(index); }, PrefetchWorkers());
+        const FileInfoLookup lookup = [&prefetch](int index) { return prefetch(index); };
+        result = BuildTreeText(root.rootLabel, listing, engine->gFc_GetNumOfDir(),
+                               engine->gFc_GetNumOfFile(), lookup, fileName, extension,
+                               options.size, options.time, options.noLines, text,
+                               TreeStyle{.narrowBlank = options.narrow});
+    }
     if (gProcessEndsAfterRun) {
         // Freeing a listing line by line costs more than the system's taking
         // back the whole heap when the process ends right after.
