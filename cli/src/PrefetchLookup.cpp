@@ -21,7 +21,7 @@ void MoveInto(CFileInfo& to, CFileInfo& from) noexcept {
 
 PrefetchLookup::PrefetchLookup(int count, Wanted wanted, Compute compute, unsigned int workers)
     : count_(std::max(count, 0)),
-      chunkCount_((count_ + kChunkLines - 1) / kChunkLines),
+      chunkCount_(count_ / kChunkLines + (count_ % kChunkLines != 0 ? 1 : 0)),
       wanted_(std::move(wanted)),
       compute_(std::move(compute)) {
     workers = std::min(workers, static_cast<unsigned int>(chunkCount_));
@@ -65,7 +65,7 @@ void PrefetchLookup::work() noexcept {
         }
         Chunk& place = ring_[static_cast<std::size_t>(chunk % kRingChunks)];
         const int first = chunk * kChunkLines;
-        const int end = std::min(count_, first + kChunkLines);
+        const int end = first + std::min(kChunkLines, count_ - first);
         for (int i = first; i < end && !stopping_.load(std::memory_order_relaxed); ++i) {
             Slot& slot = place.slots[static_cast<std::size_t>(i - first)];
             slot.error = nullptr;
