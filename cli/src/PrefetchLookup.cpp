@@ -1,23 +1,11 @@
 #include "PrefetchLookup.h"
 
 #include <algorithm>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
 namespace tandrel::cli {
-namespace {
-
-// Moves a record's strings instead of copying them: CFileInfo declares its
-// copies only, so std::move would copy both strings.
-void MoveInto(CFileInfo& to, CFileInfo& from) noexcept {
-    to.m_FullPath = std::move(from.m_FullPath);
-    to.m_FileTitle = std::move(from.m_FileTitle);
-    to.m_Length = from.m_Length;
-    to.m_LastWrite = from.m_LastWrite;
-    to.m_LengthHigh = from.m_LengthHigh;
-}
-
-}  // namespace
 
 PrefetchLookup::PrefetchLookup(int count, Wanted wanted, Compute compute, unsigned int workers)
     : count_(std::max(count, 0)),
@@ -71,8 +59,12 @@ void PrefetchLookup::work() noexcept {
             slot.error = nullptr;
             try {
                 if (wanted_(i)) {
-                    CFileInfo info = compute_(i);
-                    MoveInto(slot.info, info);
+                    const CFileInfo info = compute_(i);
+                    slot.fullPath.assign(info.m_FullPath.view());
+                    slot.title.assign(info.m_FileTitle.view());
+                    slot.length = info.m_Length;
+                    slot.lengthHigh = info.m_LengthHigh;
+                    slot.lastWrite = info.m_LastWrite;
                 }
             } catch (...) {
                 slot.error = std::current_exception();
@@ -122,7 +114,11 @@ CFileInfo PrefetchLookup::operator()(int index) {
         std::rethrow_exception(std::exchange(slot.error, nullptr));
     }
     CFileInfo info;
-    MoveInto(info, slot.info);
+    info.m_FullPath = CString(std::string_view(slot.fullPath));
+    info.m_FileTitle = CString(std::string_view(slot.title));
+    info.m_Length = slot.length;
+    info.m_LastWrite = slot.lastWrite;
+    info.m_LengthHigh = slot.lengthHigh;
     return info;
 }
 

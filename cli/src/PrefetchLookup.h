@@ -17,6 +17,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -55,8 +56,18 @@ class PrefetchLookup {
     std::size_t workers() const noexcept { return threads_.size(); }
 
   private:
+    // One line's record. The engine's strings never pass to another thread:
+    // a worker copies them into the slot's buffers, which keep their capacity
+    // from line to line, and frees them itself; the caller builds its own
+    // record from the buffers. Memory freed by another thread than the one
+    // that allocated it takes that thread's allocator lock, on which the
+    // caller and the workers would contend.
     struct Slot {
-        CFileInfo info;
+        std::string fullPath;
+        std::string title;
+        unsigned int length = 0;
+        unsigned int lengthHigh = 0;
+        SYSTEMTIME lastWrite{};
         std::exception_ptr error;
     };
     struct Chunk {
