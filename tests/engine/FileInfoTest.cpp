@@ -26,12 +26,9 @@ using namespace std::chrono;
 
 namespace {
 
-// Returns "t" followed by the number (built by appending: GCC 12 warns
-// falsely about "t" + std::to_string(i) at -O2).
+// Returns "t" followed by the number.
 std::string CaseName(std::size_t i) {
-    std::string name(1, 't');
-    name += std::to_string(i);
-    return name;
+    return morvash::test::Numbered("t", static_cast<long long>(i));
 }
 
 // Walks `tree` and returns the details of its depth-0 file `name`.

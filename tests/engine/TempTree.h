@@ -50,4 +50,14 @@ class TempTree {
     std::string root_;
 };
 
+/// Returns prefix, the number, then suffix ("f7.txt"). Built by appending:
+/// GCC 12 warns falsely about "f" + std::to_string(n) at -O2.
+inline std::string Numbered(std::string_view prefix, long long number,
+                            std::string_view suffix = {}) {
+    std::string name(prefix);
+    name += std::to_string(number);
+    name += suffix;
+    return name;
+}
+
 }  // namespace morvash::test

@@ -27,6 +27,7 @@
 namespace tandrel::torture {
 namespace {
 
+using morvash::test::Numbered;
 using morvash::test::TempTree;
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
@@ -277,7 +278,7 @@ TEST(Torture, HundredThousandFilesInOneFolder) {
     {
         const Folder wide(tree.path("wide"));
         for (int i = 0; i < 100'000; ++i) {
-            wide.file("file-" + std::to_string(i) + ".dat");
+            wide.file(Numbered("file-", i, ".dat"));
         }
     }
     const Problems problems =
@@ -293,16 +294,16 @@ void MakeBusyTree(const TempTree& tree) {
     tree.makeFolder("busy");
     const Folder busy(tree.path("busy"));
     for (int d = 0; d < kBusyFolders; ++d) {
-        const std::string name = "d" + std::to_string(d);
+        const std::string name = Numbered("d", d);
         busy.folder(name);
         const Folder folder(busy, name);
         for (int f = 0; f < kBusyFiles; ++f) {
-            folder.file("f" + std::to_string(f) + ".txt");
+            folder.file(Numbered("f", f, ".txt"));
         }
         folder.folder("sub");
         const Folder sub(folder, "sub");
         for (int f = 0; f < kBusyFiles / 3; ++f) {
-            sub.file("g" + std::to_string(f));
+            sub.file(Numbered("g", f));
         }
     }
 }
@@ -313,12 +314,12 @@ void ChangeBusyTree(const std::string& path, const std::atomic<bool>& stop) {
     const int busy = ::open(path.c_str(), kFolderFlags);
     for (unsigned round = 0; !stop.load(); ++round) {
         for (int d = 0; d < kBusyFolders && !stop.load(); ++d) {
-            const std::string name = "d" + std::to_string(d);
+            const std::string name = Numbered("d", d);
             const std::string moved = name + ".moved";
             ::renameat(busy, name.c_str(), busy, moved.c_str());
             const int folder = ::openat(busy, moved.c_str(), kFolderFlags);
             for (int f = static_cast<int>(round % 7); f < kBusyFiles; f += 7) {
-                const std::string file = "f" + std::to_string(f) + ".txt";
+                const std::string file = Numbered("f", f, ".txt");
                 if (::unlinkat(folder, file.c_str(), 0) != 0) {
                     ::mknodat(folder, file.c_str(), S_IFREG | 0644, 0);
                 }
