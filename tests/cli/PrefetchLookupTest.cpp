@@ -14,6 +14,13 @@ using tandrel::cli::PrefetchLookup;
 
 namespace {
 
+// The path the fake lookup gives line `index`: "/" and the index.
+CString FakePath(int index) {
+    std::string path(1, '/');
+    path += std::to_string(index);
+    return CString(path);
+}
+
 constexpr int kRingLines = PrefetchLookup::kChunkLines * PrefetchLookup::kRingChunks;
 
 // A stand-in for the engine's lookup: the record of line i has size i and the
@@ -39,7 +46,7 @@ class CountingLookup {
                 throw std::bad_alloc();
             }
             CFileInfo info;
-            info.m_FullPath = ("/" + std::to_string(index)).c_str();
+            info.m_FullPath = FakePath(index);
             info.m_Length = static_cast<unsigned int>(index);
             return info;
         };
@@ -77,7 +84,7 @@ void AskAllInOrder(int count, const PrefetchLookup::Wanted& wanted, unsigned int
             if (wanted(i)) {
                 const CFileInfo info = fake.ask(lookup, i);
                 ASSERT_EQ(info.m_Length, static_cast<unsigned int>(i));
-                ASSERT_EQ(info.m_FullPath, ("/" + std::to_string(i)).c_str());
+                ASSERT_EQ(info.m_FullPath, FakePath(i));
             }
         }
     }
