@@ -9,7 +9,6 @@
 #include "LineFormat.h"
 #include "NineHours.h"
 #include "platform/FileFind.h"
-#include "platform/MbcsSearch.h"
 
 using morvash::detail::AcceptedByFilter;
 using morvash::detail::AddNineHours;
@@ -202,11 +201,8 @@ CFileInfo CSerchFiles::gFc_GetFileInfo(int index) {
     if (!platform::FindExact(fullPath, details)) {
         return info;
     }
-    // The title is the real name up to its last "." (the name the lookup found).
-    const std::string_view name = realName(index);
-    const int dot = platform::ReverseFindChar(name, '.');
-    const std::string_view title = dot < 0 ? name : name.substr(0, static_cast<std::size_t>(dot));
-    AppendShown(info.m_FileTitle, title, details.directory);
+    // The title comes from the real name, the name the lookup found.
+    AppendShown(info.m_FileTitle, platform::FileTitle(realName(index)), details.directory);
     SYSTEMTIME time = info.m_LastWrite;
     FileTimeToSystemTime(&details.lastWrite, &time);
     AddNineHours(time);

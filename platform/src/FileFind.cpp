@@ -278,9 +278,12 @@ std::string_view CFileFind::FileName() const noexcept {
 }
 
 CString CFileFind::GetFileTitle() const {
-    const std::string_view name = FileName();
-    const int dot = platform::ReverseFindChar(name, '.');
-    return CString(dot < 0 ? name : name.substr(0, static_cast<std::size_t>(dot)));
+    return CString(platform::FileTitle(FileName()));
+}
+
+std::string_view platform::FileTitle(std::string_view name) noexcept {
+    const int dot = ReverseFindChar(name, '.');
+    return dot < 0 ? name : name.substr(0, static_cast<std::size_t>(dot));
 }
 
 BOOL CFileFind::IsDots() const noexcept {

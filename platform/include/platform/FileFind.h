@@ -89,4 +89,8 @@ struct EntryDetails {
 /// it names no entry. Allocates nothing unless the path exceeds PATH_MAX.
 PLATFORM_API bool FindExact(const char* path, EntryDetails& details);
 
+/// Returns a name's title: the name up to, not including, its last "." (found
+/// by characters of the active code page); the whole name when it has none.
+PLATFORM_API std::string_view FileTitle(std::string_view name) noexcept;
+
 }  // namespace platform
