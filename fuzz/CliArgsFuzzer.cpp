@@ -30,9 +30,9 @@
 #include <vector>
 
 #include "MbcsReference.h"
-#include "platform/CodePage.h"
-#include "tandrel/TreeText.h"
+#include "morvash/platform/CodePage.h"
 #include "tandrel/cli/Run.h"
+#include "tandrel/render/TreeText.h"
 
 namespace {
 

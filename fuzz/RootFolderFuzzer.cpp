@@ -14,9 +14,9 @@
 #include <string_view>
 
 #include "MbcsReference.h"
-#include "platform/CString.h"
-#include "platform/CodePage.h"
-#include "tandrel/TreeText.h"
+#include "morvash/platform/CString.h"
+#include "morvash/platform/CodePage.h"
+#include "tandrel/render/TreeText.h"
 
 using tandrel::fuzz::Check;
 using tandrel::fuzz::RefReverseFind;

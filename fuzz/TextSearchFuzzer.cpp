@@ -13,8 +13,8 @@
 
 #include "ExtensionFilter.h"
 #include "MbcsReference.h"
-#include "platform/CString.h"
-#include "platform/CodePage.h"
+#include "morvash/platform/CString.h"
+#include "morvash/platform/CodePage.h"
 
 namespace {
 

@@ -23,10 +23,10 @@
 
 #include "MbcsReference.h"
 #include "morvash/SerchFiles.h"
-#include "platform/CString.h"
-#include "platform/CStringArray.h"
-#include "platform/CodePage.h"
-#include "tandrel/TreeText.h"
+#include "morvash/platform/CString.h"
+#include "morvash/platform/CStringArray.h"
+#include "morvash/platform/CodePage.h"
+#include "tandrel/render/TreeText.h"
 
 namespace {
 
@@ -253,10 +253,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return details[static_cast<std::size_t>(index)];
     };
     CString output("left over from an earlier press");
-    const tandrel::BuildResult result =
-        tandrel::BuildTreeText(CString(label), listing, dirCount, fileCount, lookup, flags.fileName,
-                               flags.extension, flags.size, flags.time, flags.noTreeLines, output,
-                               tandrel::TreeStyle{.narrowBlank = flags.narrow});
+    const tandrel::BuildResult result = tandrel::BuildTreeText(
+        CString(label), listing, dirCount, fileCount, lookup,
+        tandrel::TreeOptions{
+            .fileName = flags.fileName != 0,
+            .extension = flags.extension != 0,
+            .size = flags.size != 0,
+            .timestamp = flags.time != 0,
+            .noTreeLines = flags.noTreeLines != 0,
+            .draw = flags.narrow ? tandrel::DrawStyle::Narrow : tandrel::DrawStyle::Dialog,
+        },
+        output);
 
     // The depth error, computed on its own: a shown line 32 or more deep.
     bool tooDeep = false;

@@ -9,14 +9,14 @@ scripts/deps.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
-cmake --preset debug
+cmake --preset debug -DTANDREL_WARNINGS_AS_ERRORS=ON
 cmake --build --preset debug -j "$jobs"
 ctest --preset debug -j "$jobs" --label-exclude fuzz
 
 # The whole suite again under AddressSanitizer + UndefinedBehaviorSanitizer,
 # leak checking on: any report ends the test that made it with a failure.
 sanitizers_start=$(date +%s)
-cmake --preset asan
+cmake --preset asan -DTANDREL_WARNINGS_AS_ERRORS=ON
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs" --label-exclude fuzz
 

@@ -27,10 +27,10 @@
 #include <vector>
 
 #include "morvash/SerchFiles.h"
-#include "tandrel/TreeText.h"
-#include "tandrel/dialog/Resource.h"
+#include "tandrel/dialog/ResourceIds.h"
 #include "tandrel/dialog/TandrelDlg.h"
 #include "tandrel/dialog/WidgetText.h"
+#include "tandrel/render/TreeText.h"
 
 namespace {
 
@@ -97,8 +97,7 @@ int main(int argc, char* argv[]) {
                 tandrel::BuildTreeText(
                     root.rootLabel, *engine.gFc_GetListFiles(), engine.gFc_GetNumOfDir(),
                     engine.gFc_GetNumOfFile(),
-                    [&engine](int index) { return engine.gFc_GetFileInfo(index); }, TRUE, TRUE,
-                    FALSE, FALSE, FALSE, text);
+                    [&engine](int index) { return engine.gFc_GetFileInfo(index); }, {}, text);
             }));
         }));
         walk.back() -= render.back();

@@ -25,8 +25,8 @@
 #include <vector>
 
 #include "morvash/SerchFiles.h"
-#include "platform/CodePage.h"
-#include "tandrel/TreeText.h"
+#include "morvash/platform/CodePage.h"
+#include "tandrel/render/TreeText.h"
 
 namespace {
 
@@ -123,8 +123,12 @@ void Measure(const char* what, const CStringArray& lines, unsigned int dirs, uns
         for (int run = 0; run < runs; ++run) {
             CString text;
             const auto start = Clock::now();
-            tandrel::BuildTreeText("root", lines, dirs, files, lookup, options.fileName,
-                                   options.extension, options.size, options.timestamp, FALSE, text);
+            tandrel::BuildTreeText("root", lines, dirs, files, lookup,
+                                   {.fileName = options.fileName != 0,
+                                    .extension = options.extension != 0,
+                                    .size = options.size != 0,
+                                    .timestamp = options.timestamp != 0},
+                                   text);
             seconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
             bytes = static_cast<std::size_t>(text.GetLength());
         }

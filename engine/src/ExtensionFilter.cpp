@@ -1,6 +1,6 @@
 #include "ExtensionFilter.h"
 
-#include "platform/MbcsSearch.h"
+#include "morvash/platform/MbcsSearch.h"
 
 namespace morvash::detail {
 

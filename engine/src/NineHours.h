@@ -3,7 +3,7 @@
 // The fixed nine-hour shift applied to every last-write time the engine
 // reports, whatever the machine's time zone.
 
-#include "platform/SystemTime.h"
+#include "morvash/platform/SystemTime.h"
 
 namespace morvash::detail {
 

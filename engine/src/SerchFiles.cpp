@@ -6,17 +6,15 @@
 #include <utility>
 
 #include "ExtensionFilter.h"
-#include "LineFormat.h"
 #include "NineHours.h"
-#include "platform/FileFind.h"
+#include "ShownName.h"
+#include "morvash/ListingLine.h"
+#include "morvash/platform/FileFind.h"
 
 using morvash::detail::AcceptedByFilter;
 using morvash::detail::AddNineHours;
 using morvash::detail::AppendShown;
-using morvash::detail::kMarker;
-using morvash::detail::LeadingTabs;
 using morvash::detail::NeedsShowing;
-using morvash::detail::ShownName;
 
 namespace {
 
@@ -115,7 +113,7 @@ void CSerchFiles::addLine(std::string_view name, bool directory) {
     line.Preallocate(static_cast<int>(m_CurDepth + (directory ? 1 : 0) + name.size()));
     line += kTabs.substr(0, m_CurDepth);
     if (directory) {
-        line += kMarker;
+        line += morvash::kDirectoryMarker;
     }
     if (unshowable) {
         AppendShown(line, name, directory);
@@ -133,7 +131,7 @@ void CSerchFiles::linkParents() {
     parents_.assign(static_cast<std::size_t>(count), -1);
     std::array<std::int32_t, MAX_SEARCH_DEPTH + 1> lastAtDepth{};
     for (int i = 0; i < count; ++i) {
-        const int depth = std::min(LeadingTabs(m_ListFiles[i].view()), MAX_SEARCH_DEPTH);
+        const int depth = std::min(morvash::LineDepth(m_ListFiles[i].view()), MAX_SEARCH_DEPTH);
         if (depth > 0) {
             parents_[static_cast<std::size_t>(i)] =
                 lastAtDepth[static_cast<std::size_t>(depth - 1)];
@@ -150,7 +148,7 @@ std::string_view CSerchFiles::realName(int index) const {
     if (found != realNames_.end() && found->first == index) {
         return found->second.view();
     }
-    return ShownName(m_ListFiles[index].view());
+    return morvash::ReadListingLine(m_ListFiles[index].view()).name;
 }
 
 CString CSerchFiles::pathOf(int index, bool withName) const {

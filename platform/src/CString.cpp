@@ -1,4 +1,4 @@
-#include "platform/CString.h"
+#include "morvash/platform/CString.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -7,7 +7,7 @@
 #include <limits>
 #include <new>
 
-#include "platform/MbcsSearch.h"
+#include "morvash/platform/MbcsSearch.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/CStringArray.h"
+#include "morvash/platform/CStringArray.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "platform/CodePage.h"
+#include "morvash/platform/CodePage.h"
 
 #include <iconv.h>
 #include <langinfo.h>

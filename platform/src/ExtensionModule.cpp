@@ -1,4 +1,4 @@
-#include "platform/ExtensionModule.h"
+#include "morvash/platform/ExtensionModule.h"
 
 #include <cstring>
 

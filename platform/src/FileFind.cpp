@@ -1,4 +1,4 @@
-#include "platform/FileFind.h"
+#include "morvash/platform/FileFind.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/MbcsSearch.h"
+#include "morvash/platform/MbcsSearch.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "platform/MbcsSearch.h"
+#include "morvash/platform/MbcsSearch.h"
 
-#include "platform/CodePage.h"
+#include "morvash/platform/CodePage.h"
 
 namespace platform {
 namespace {

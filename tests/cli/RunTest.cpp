@@ -19,8 +19,8 @@
 
 #include "TempTree.h"
 #include "morvash/SerchFiles.h"
-#include "platform/CodePage.h"
-#include "tandrel/TreeText.h"
+#include "morvash/platform/CodePage.h"
+#include "tandrel/render/TreeText.h"
 
 namespace {
 
@@ -275,8 +275,13 @@ TEST_F(RunTest, OutputIsTheRenderersTextForTheFoldersListing) {
         ASSERT_EQ(tandrel::BuildTreeText(
                       "tree", *engine.gFc_GetListFiles(), engine.gFc_GetNumOfDir(),
                       engine.gFc_GetNumOfFile(),
-                      [&engine](int index) { return engine.gFc_GetFileInfo(index); }, c.fileName,
-                      c.extension, c.size, c.timestamp, c.noTreeLines, text),
+                      [&engine](int index) { return engine.gFc_GetFileInfo(index); },
+                      {.fileName = c.fileName != 0,
+                       .extension = c.extension != 0,
+                       .size = c.size != 0,
+                       .timestamp = c.timestamp != 0,
+                       .noTreeLines = c.noTreeLines != 0},
+                      text),
                   tandrel::BuildResult::Complete);
         std::vector<std::string> args = c.args;
         args.push_back(tree_.path());

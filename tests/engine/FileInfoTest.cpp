@@ -14,7 +14,7 @@
 #include "Listing.h"
 #include "TempTree.h"
 #include "morvash/SerchFiles.h"
-#include "platform/ExtensionModule.h"
+#include "morvash/platform/ExtensionModule.h"
 
 using morvash::test::DayOfWeek;
 using morvash::test::Fields;

@@ -14,7 +14,7 @@
 #include "Listing.h"
 #include "TempTree.h"
 #include "morvash/SerchFiles.h"
-#include "platform/CodePage.h"
+#include "morvash/platform/CodePage.h"
 
 using morvash::test::Lines;
 using morvash::test::TempTree;

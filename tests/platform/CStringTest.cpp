@@ -1,11 +1,11 @@
-#include "platform/CString.h"
+#include "morvash/platform/CString.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "platform/CStringArray.h"
-#include "platform/CodePage.h"
+#include "morvash/platform/CStringArray.h"
+#include "morvash/platform/CodePage.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/CodePage.h"
+#include "morvash/platform/CodePage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/FileFind.h"
+#include "morvash/platform/FileFind.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/SystemTime.h"
+#include "morvash/platform/SystemTime.h"
 
 #include <gtest/gtest.h>
 

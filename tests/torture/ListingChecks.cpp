@@ -9,8 +9,8 @@
 #include <sstream>
 
 #include "morvash/SerchFiles.h"
-#include "tandrel/TreeText.h"
 #include "tandrel/cli/Run.h"
+#include "tandrel/render/TreeText.h"
 
 namespace tandrel::torture {
 namespace {
@@ -225,7 +225,7 @@ Problems CheckRendering(CSerchFiles& engine) {
     CString text;
     const BuildResult result =
         BuildTreeText("root", listing, engine.gFc_GetNumOfDir(), engine.gFc_GetNumOfFile(), lookup,
-                      TRUE, TRUE, TRUE, TRUE, FALSE, text);
+                      {.size = true, .timestamp = true}, text);
     if (result != BuildResult::Complete) {
         return {"the rendering ended with the depth error"};
     }

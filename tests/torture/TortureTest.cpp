@@ -22,7 +22,7 @@
 #include "ListingChecks.h"
 #include "TempTree.h"
 #include "morvash/SerchFiles.h"
-#include "platform/CodePage.h"
+#include "morvash/platform/CodePage.h"
 
 namespace tandrel::torture {
 namespace {

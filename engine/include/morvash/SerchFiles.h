@@ -35,9 +35,9 @@
 #include <vector>
 
 #include "morvash/Export.h"
-#include "platform/CString.h"
-#include "platform/CStringArray.h"
-#include "platform/SystemTime.h"
+#include "morvash/platform/CString.h"
+#include "morvash/platform/CStringArray.h"
+#include "morvash/platform/SystemTime.h"
 
 class CFileFind;
 

@@ -1,0 +1,60 @@
+#pragma once
+
+// CTandrelDlg: the main dialog of Tandrel (template IDD_MAIN). The user types
+// or picks a folder, may list extensions, ticks the details to show and
+// presses "展開"; OnExpand has the engine walk the folder and the renderer
+// draw it into the output box. "参照" runs the folder picker (OnBrowse). The
+// context menu of the background stands in for the window menu and offers
+// "ﾊﾞｰｼﾞｮﾝ情報(&A)...", which opens the About box.
+//
+// On Linux the window manager paints a minimised window's icon, so the
+// dialog sets its window icon and has no paint or drag-icon handlers.
+
+#include <QIcon>
+
+#include "morvash/platform/CString.h"
+#include "morvash/platform/WinTypes.h"
+#include "tandrel/dialog/Dialog.h"
+#include "tandrel/dialog/FolderPicker.h"
+#include "tandrel/dialog/ResourceIds.h"
+#include "tandrel/render/TreeText.h"
+
+class CTandrelDlg : public CDialog {
+    Q_OBJECT
+
+  public:
+    /// Zeroes the flags and loads the icon IDR_MAINFRAME.
+    explicit CTandrelDlg(QWidget* pParent = nullptr);
+
+    enum { IDD = IDD_MAIN };
+
+    BOOL m_bExtension;     ///< show file extensions (check box 1007)
+    BOOL m_bFileName;      ///< show files, not only directories (1006)
+    BOOL m_bTimestamp;     ///< add the last-write time column (1008)
+    BOOL m_bSize;          ///< add the size column (1009)
+    BOOL m_bNoTreeLines;   ///< draw no connector lines (1012)
+    BOOL m_bRootFullPath;  ///< first line is the folder path as typed (1011)
+    BOOL m_bNoSubfolders;  ///< do not descend into subfolders (1010)
+    CString m_strOutput;   ///< the text the last press built
+
+    /// Replaces the folder picker that OnBrowse runs (tests inject their own).
+    void SetFolderPicker(FolderPicker picker) { m_folderPicker = std::move(picker); }
+
+  protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnSysCommand(UINT nID, LPARAM lParam) override;
+
+    /// "参照": lets the user pick the folder; a chosen path replaces the folder text.
+    void OnBrowse();
+    /// "展開": walks the folder and shows its tree, or reports the depth error.
+    void OnExpand();
+
+    QIcon m_hIcon;
+
+  private:
+    // The rendering choices of the check boxes' flags.
+    tandrel::TreeOptions TreeOptionsFromFlags() const;
+
+    FolderPicker m_folderPicker = ShowFolderPicker;
+};

@@ -1,0 +1,26 @@
+#include "tandrel/dialog/TandrelApp.h"
+
+#include "morvash/platform/CodePage.h"
+#include "tandrel/dialog/Resources.h"
+#include "tandrel/dialog/TandrelDlg.h"
+
+CTandrelApp::CTandrelApp(int& argc, char** argv) : QApplication(argc, argv) {
+    platform::SelectCodePageFromLocale();
+    // The application keeps the program file's name; the version and the
+    // desktop entry let desktops match the window to its menu entry and icon.
+    setApplicationVersion(tandrel::dialog::LoadVersionInfo().fileVersion);
+    setDesktopFileName(QStringLiteral("tandrel"));
+}
+
+int CTandrelApp::Run() {
+    return InitInstance() ? exec() : 0;
+}
+
+BOOL CTandrelApp::InitInstance() {
+    // Qt's style draws the controls three-dimensional; nothing to enable.
+    CTandrelDlg dlg;
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    m_pMainWnd = nullptr;
+    return FALSE;
+}

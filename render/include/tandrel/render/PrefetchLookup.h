@@ -1,0 +1,112 @@
+#pragma once
+
+// PrefetchLookup: the look-ahead file-details lookup of the dialog and
+// tandrel-cli. Looking a file up again
+// costs a system call that resolves its whole path, which is most of the
+// command's time; the renderer asks for the files one by one, in listing
+// order. So worker threads compute the details of the lines the renderer will
+// ask for, in that order, ahead of it, into a bounded ring of slots, and the
+// lookup hands each result over once its slot is filled.
+//
+// The ring holds kRingChunks chunks of kChunkLines consecutive listing lines;
+// a worker claims the next chunk, waits until the renderer has moved past the
+// chunk that used its place before, and fills the slots of its wanted lines.
+// Memory stays at the ring's size however long the listing is.
+
+#include <array>
+#include <atomic>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "morvash/SerchFiles.h"
+
+namespace tandrel {
+
+/// Computes file details on worker threads ahead of a caller that asks for them in order.
+class PrefetchLookup {
+  public:
+    /// Tells whether the caller will ask for line `index`; called from the
+    /// workers and the caller at once, so it must be safe to call concurrently.
+    using Wanted = std::function<bool(int index)>;
+    /// Computes the details of line `index`; called from the workers at once,
+    /// so it must be safe to call concurrently.
+    using Compute = std::function<CFileInfo(int index)>;
+
+    static constexpr int kChunkLines = 64;
+    static constexpr int kRingChunks = 64;
+
+    /// Starts `workers` threads that compute `compute(i)`, each exactly once,
+    /// for the lines i below `count` that `wanted` accepts. With no workers
+    /// (or none that the system lets start), every call computes directly.
+    PrefetchLookup(int count, Wanted wanted, Compute compute, unsigned int workers);
+    /// Stops the workers (each ends after the line it is computing) and joins them.
+    ~PrefetchLookup();
+    PrefetchLookup(const PrefetchLookup&) = delete;
+    PrefetchLookup& operator=(const PrefetchLookup&) = delete;
+
+    /// Returns `compute(index)`: a worker's result, waited for, when `index` is
+    /// a wanted line after the one asked for before; otherwise computed here.
+    /// Rethrows what computing it threw.
+    CFileInfo operator()(int index);
+
+    /// Returns the number of workers running.
+    std::size_t workers() const noexcept { return threads_.size(); }
+
+  private:
+    // One line's record. The engine's strings never pass to another thread:
+    // a worker copies them into the slot's buffers, which keep their capacity
+    // from line to line, and frees them itself; the caller builds its own
+    // record from the buffers. Memory freed by another thread than the one
+    // that allocated it takes that thread's allocator lock, on which the
+    // caller and the workers would contend.
+    struct Slot {
+        std::string fullPath;
+        std::string title;
+        unsigned int length = 0;
+        unsigned int lengthHigh = 0;
+        SYSTEMTIME lastWrite{};
+        std::exception_ptr error;
+    };
+    struct Chunk {
+        // 1 + the number of the chunk whose slots are filled; 0 before the first.
+        std::atomic<int> filled{0};
+        std::array<Slot, kChunkLines> lineSlots;
+    };
+
+    void work() noexcept;
+    // Waits until chunk `chunk` may use its place in the ring; false when stopping.
+    bool waitForRoom(int chunk) const;
+    void waitFilled(int chunk) const;
+    void stop() noexcept;
+
+    const int count_;
+    const int chunkCount_;
+    const Wanted wanted_;
+    const Compute compute_;
+    std::unique_ptr<Chunk[]> ring_;
+    std::atomic<int> nextChunk_{0};
+    // Chunks below this number are done with: their places may be filled again.
+    std::atomic<int> freeBelow_{0};
+    std::atomic<bool> stopping_{false};
+    // The caller's side: the chunk it reads and the last line it was handed.
+    int current_ = 0;
+    int lastAsked_ = -1;
+    std::vector<std::thread> threads_;
+};
+
+/// Returns the number of threads worth starting beside a renderer: one per
+/// core, up to four; none on a single core, where they would only take turns
+/// with it.
+unsigned int DefaultPrefetchWorkers() noexcept;
+
+/// Makes a look-ahead lookup of `engine`'s file lines (of none when
+/// `fileNames` is off, since the renderer then asks for none). The engine
+/// must outlive it.
+std::unique_ptr<PrefetchLookup> PrefetchFileInfo(CSerchFiles& engine, bool fileNames,
+                                                 unsigned int workers = DefaultPrefetchWorkers());
+
+}  // namespace tandrel

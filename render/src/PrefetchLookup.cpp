@@ -1,0 +1,141 @@
+#include "tandrel/render/PrefetchLookup.h"
+
+#include <algorithm>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+#include "morvash/ListingLine.h"
+
+namespace tandrel {
+
+PrefetchLookup::PrefetchLookup(int count, Wanted wanted, Compute compute, unsigned int workers)
+    : count_(std::max(count, 0)),
+      chunkCount_(count_ / kChunkLines + (count_ % kChunkLines != 0 ? 1 : 0)),
+      wanted_(std::move(wanted)),
+      compute_(std::move(compute)) {
+    workers = std::min(workers, static_cast<unsigned int>(chunkCount_));
+    if (workers == 0) {
+        return;
+    }
+    ring_ = std::make_unique<Chunk[]>(kRingChunks);
+    threads_.reserve(workers);
+    try {
+        for (unsigned int k = 0; k < workers; ++k) {
+            threads_.emplace_back([this] { work(); });
+        }
+    } catch (const std::system_error&) {
+        // Fewer threads than asked for still compute every chunk; with none,
+        // the calls compute directly.
+    } catch (...) {
+        stop();
+        throw;
+    }
+}
+
+PrefetchLookup::~PrefetchLookup() {
+    stop();
+}
+
+void PrefetchLookup::stop() noexcept {
+    stopping_.store(true, std::memory_order_release);
+    // Every chunk counts as free, so that no worker keeps waiting for room.
+    freeBelow_.store(chunkCount_, std::memory_order_release);
+    freeBelow_.notify_all();
+    for (std::thread& thread : threads_) {
+        thread.join();
+    }
+}
+
+void PrefetchLookup::work() noexcept {
+    for (;;) {
+        const int chunk = nextChunk_.fetch_add(1, std::memory_order_relaxed);
+        if (chunk >= chunkCount_ || !waitForRoom(chunk)) {
+            return;
+        }
+        Chunk& place = ring_[static_cast<std::size_t>(chunk % kRingChunks)];
+        const int first = chunk * kChunkLines;
+        const int end = first + std::min(kChunkLines, count_ - first);
+        for (int i = first; i < end && !stopping_.load(std::memory_order_relaxed); ++i) {
+            Slot& slot = place.lineSlots[static_cast<std::size_t>(i - first)];
+            slot.error = nullptr;
+            try {
+                if (wanted_(i)) {
+                    const CFileInfo info = compute_(i);
+                    slot.fullPath.assign(info.m_FullPath.view());
+                    slot.title.assign(info.m_FileTitle.view());
+                    slot.length = info.m_Length;
+                    slot.lengthHigh = info.m_LengthHigh;
+                    slot.lastWrite = info.m_LastWrite;
+                }
+            } catch (...) {
+                slot.error = std::current_exception();
+            }
+        }
+        place.filled.store(chunk + 1, std::memory_order_release);
+        place.filled.notify_all();
+    }
+}
+
+bool PrefetchLookup::waitForRoom(int chunk) const {
+    int freeBelow = freeBelow_.load(std::memory_order_acquire);
+    while (chunk - freeBelow >= kRingChunks) {
+        freeBelow_.wait(freeBelow, std::memory_order_acquire);
+        freeBelow = freeBelow_.load(std::memory_order_acquire);
+    }
+    return !stopping_.load(std::memory_order_acquire);
+}
+
+void PrefetchLookup::waitFilled(int chunk) const {
+    const std::atomic<int>& filled = ring_[static_cast<std::size_t>(chunk % kRingChunks)].filled;
+    for (int seen = filled.load(std::memory_order_acquire); seen != chunk + 1;
+         seen = filled.load(std::memory_order_acquire)) {
+        filled.wait(seen, std::memory_order_acquire);
+    }
+}
+
+CFileInfo PrefetchLookup::operator()(int index) {
+    if (threads_.empty() || index <= lastAsked_ || index >= count_ || !wanted_(index)) {
+        return compute_(index);
+    }
+    const int chunk = index / kChunkLines;
+    // The chunks before it are done with, once their workers have finished
+    // them; each is released on its own, so that the worker of a later chunk
+    // always has room, however many lines the caller passes over.
+    while (current_ < chunk) {
+        waitFilled(current_);
+        ++current_;
+        freeBelow_.store(current_, std::memory_order_release);
+        freeBelow_.notify_all();
+    }
+    waitFilled(chunk);
+    lastAsked_ = index;
+    Slot& slot = ring_[static_cast<std::size_t>(chunk % kRingChunks)]
+                     .lineSlots[static_cast<std::size_t>(index % kChunkLines)];
+    if (slot.error) {
+        std::rethrow_exception(std::exchange(slot.error, nullptr));
+    }
+    CFileInfo info;
+    info.m_FullPath = CString(std::string_view(slot.fullPath));
+    info.m_FileTitle = CString(std::string_view(slot.title));
+    info.m_Length = slot.length;
+    info.m_LastWrite = slot.lastWrite;
+    info.m_LengthHigh = slot.lengthHigh;
+    return info;
+}
+
+unsigned int DefaultPrefetchWorkers() noexcept {
+    const unsigned int cores = std::thread::hardware_concurrency();
+    return cores <= 1 ? 0 : std::min(cores, 4u);
+}
+
+std::unique_ptr<PrefetchLookup> PrefetchFileInfo(CSerchFiles& engine, bool fileNames,
+                                                 unsigned int workers) {
+    const CStringArray& listing = *engine.gFc_GetListFiles();
+    return std::make_unique<PrefetchLookup>(
+        fileNames ? listing.GetSize() : 0,
+        [&listing](int index) { return !morvash::IsDirectoryLine(listing[index].view()); },
+        [&engine](int index) { return engine.gFc_GetFileInfo(index); }, workers);
+}
+
+}  // namespace tandrel

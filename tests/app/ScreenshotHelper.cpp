@@ -1,0 +1,50 @@
+// Test helper behind scripts/screenshot.sh: shows the real main dialog,
+// presses "展開" on the folder named by TANDREL_SCREENSHOT_FOLDER and writes
+// the window, as the display server holds it, to the PNG file named by
+// TANDREL_SCREENSHOT_OUTPUT. The program itself reads no environment; only
+// this helper does.
+
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+
+#include <iostream>
+
+#include "tandrel/dialog/ResourceIds.h"
+#include "tandrel/dialog/TandrelApp.h"
+#include "tandrel/dialog/TandrelDlg.h"
+#include "tandrel/dialog/WidgetText.h"
+
+int main(int argc, char* argv[]) {
+    CTandrelApp app(argc, argv);
+    const QString folder = qEnvironmentVariable("TANDREL_SCREENSHOT_FOLDER");
+    const QString output = qEnvironmentVariable("TANDREL_SCREENSHOT_OUTPUT");
+    if (folder.isEmpty() || output.isEmpty()) {
+        std::cerr << "set TANDREL_SCREENSHOT_FOLDER and TANDREL_SCREENSHOT_OUTPUT\n";
+        return 2;
+    }
+
+    CTandrelDlg dlg;
+    if (!dlg.Create()) {
+        std::cerr << "the main dialog's template is missing\n";
+        return 1;
+    }
+    dlg.SetDlgItemText(IDC_FOLDER, tandrel::dialog::FromWidgetText(folder));
+    dlg.show();
+    if (!QTest::qWaitForWindowExposed(&dlg)) {
+        std::cerr << "the window was never shown\n";
+        return 1;
+    }
+    qobject_cast<QPushButton*>(dlg.GetDlgItem(IDC_EXPAND))->click();
+    // Let the output box and the window repaint before reading the screen.
+    QTest::qWait(300);
+
+    const QPixmap shot = dlg.screen()->grabWindow(dlg.winId());
+    if (shot.isNull() || !shot.save(output, "PNG")) {
+        std::cerr << "could not write " << output.toStdString() << "\n";
+        return 1;
+    }
+    std::cout << "wrote " << output.toStdString() << " (" << shot.width() << " x " << shot.height()
+              << ")\n";
+    return 0;
+}
