@@ -1,0 +1,97 @@
+#pragma once
+
+// What a walk may do beyond the engine's classic constructors: leave entries
+// out (glob patterns, hidden names, what git ignores, other file systems),
+// sort each folder's entries, run on several threads, report progress, be
+// stopped early, and tell which folders it could not read. Every field's
+// default is the classic walk's behaviour, so `WalkOptions{}` walks exactly
+// as CSerchFiles(path, extensions, MAX_SEARCH_DEPTH) does.
+//
+//     morvash::WalkControl control;            // shared with a progress display
+//     morvash::WalkOptions options;
+//     options.exclude = {"node_modules/", "*.o"};
+//     options.sort = morvash::SortKey::Name;
+//     options.control = &control;
+//     CSerchFiles walk("/src", "", options);   // another thread may call control.RequestStop()
+//     for (const morvash::WalkError& e : walk.WalkErrors()) { ... }
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "morvash/Export.h"
+
+namespace morvash {
+
+/// The order of each folder's entries in the listing.
+enum class SortKey {
+    None,     ///< the order the file system gives (the classic walk)
+    Name,     ///< strcoll in the current locale
+    Version,  ///< strverscmp, as `ls -v`
+    Size,     ///< largest first (each entry's own lstat)
+    MTime,    ///< newest first (each entry's own lstat)
+};
+
+/// The kind of a listed entry, as the walk saw it (links are never followed).
+enum class EntryType : std::uint8_t { Directory, File, Link, Other };
+
+/// A folder that could not be opened or read, FOLDER itself included.
+struct WalkError {
+    std::string path;  ///< the folder's path as the walk built it
+    int error = 0;     ///< the errno of the failed open or read
+};
+
+/// Shared between a walk and the threads that watch or stop it: every member
+/// may be called from any thread while the walk runs.
+class MORVASH_API WalkControl {
+  public:
+    /// Asks the walk to end as soon as it can; the listing then holds what was
+    /// walked so far and CSerchFiles::WalkStopped() tells so.
+    void RequestStop() noexcept { stop_.store(true, std::memory_order_relaxed); }
+    /// Tells whether a stop was asked for.
+    bool StopRequested() const noexcept { return stop_.load(std::memory_order_relaxed); }
+    /// Returns the number of entries (files and folders) listed so far.
+    std::uint64_t Entries() const noexcept { return entries_.load(std::memory_order_relaxed); }
+    /// Returns the number of folders read so far.
+    std::uint64_t Folders() const noexcept { return folders_.load(std::memory_order_relaxed); }
+
+    /// Counts for the walk itself.
+    void AddEntries(std::uint64_t n) noexcept { entries_.fetch_add(n, std::memory_order_relaxed); }
+    void AddFolder() noexcept { folders_.fetch_add(1, std::memory_order_relaxed); }
+
+  private:
+    std::atomic<bool> stop_{false};
+    std::atomic<std::uint64_t> entries_{0};
+    std::atomic<std::uint64_t> folders_{0};
+};
+
+/// How to walk. The defaults give the classic walk.
+struct WalkOptions {
+    /// Levels entered below the folder, as the constructors' maxDepth (clamped to 32).
+    unsigned int maxDepth = 32;
+    /// Leave out entries whose name matches one of these fnmatch patterns
+    /// (a leading dot is matched by "*"); a pattern ending in "/" matches
+    /// folders only. A left-out folder is not entered; left-out entries are
+    /// not counted.
+    std::vector<std::string> exclude;
+    /// Leave out entries whose name begins with ".".
+    bool noHidden = false;
+    /// Leave out what git ignores, and ".git", when the folder lies in a git work tree.
+    bool gitignore = false;
+    /// List, but do not enter, folders on another device than the walked folder.
+    bool oneFileSystem = false;
+    /// The order of each folder's entries; ties go by name.
+    SortKey sort = SortKey::None;
+    /// Reverse the order (with SortKey::None, the file system's order reversed).
+    bool reverse = false;
+    /// Put folders before files within each folder.
+    bool dirsFirst = false;
+    /// Folders read at once; 0 picks a default for the machine, 1 walks on the
+    /// calling thread alone. The listing is the same for every count.
+    unsigned int threads = 1;
+    /// Progress counters and the stop request; may be null.
+    WalkControl* control = nullptr;
+};
+
+}  // namespace morvash
