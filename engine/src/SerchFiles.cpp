@@ -1,7 +1,10 @@
 #include "morvash/SerchFiles.h"
 
+#include <dirent.h>
 #include <algorithm>
 #include <array>
+
+#include <cerrno>
 #include <climits>
 #include <utility>
 
@@ -45,6 +48,17 @@ CSerchFiles::CSerchFiles(const char* path, const char* extensions, unsigned int 
     linkParents();
 }
 
+CSerchFiles::CSerchFiles(const char* path, const char* extensions,
+                         const morvash::WalkOptions& options)
+    : m_NumOfDir(0), m_NumOfFile(0), m_CurDepth(0), options_(options) {
+    m_RootPath = path;
+    const unsigned int maxDepth = std::min<unsigned int>(options.maxDepth, MAX_SEARCH_DEPTH);
+    m_ListFiles.SetSize(0, -1);
+    mFc_MakeFileList(CString(path), CString(extensions), nullptr, maxDepth);
+    enclosing_ = nullptr;
+    linkParents();
+}
+
 CSerchFiles::~CSerchFiles() = default;
 
 unsigned int CSerchFiles::gFc_GetNumOfDir() {
@@ -74,14 +88,24 @@ void CSerchFiles::mFc_MakeFileList(CString path, CString extensions, const char*
     // A subfolder is opened relative to the enumeration that has just yielded
     // it: the folder that `path` names, without resolving every folder above
     // it again (and without a limit on the path's length).
+    errno = 0;
     const BOOL started = subDir != nullptr && enclosing_ != nullptr
                              ? finder.FindSubFolder(*enclosing_, subDir)
                              : finder.FindFile(path + "/*.*");
     if (!started) {
+        if (errno != 0) {
+            errors_.push_back({std::string(path.view()), errno});
+        }
         return;
+    }
+    if (options_.control != nullptr) {
+        options_.control->AddFolder();
     }
     BOOL more = TRUE;
     while (more) {
+        if (stopNow()) {
+            return;
+        }
         more = finder.FindNextFile();
         if (finder.IsDots()) {
             continue;
@@ -89,7 +113,7 @@ void CSerchFiles::mFc_MakeFileList(CString path, CString extensions, const char*
         const std::string_view name = finder.FileName();
         if (finder.IsDirectory()) {
             ++m_NumOfDir;
-            addLine(name, true);
+            addLine(name, true, morvash::EntryType::Directory);
             ++m_CurDepth;
             if (m_CurDepth <= maxDepth) {
                 enclosing_ = &finder;
@@ -97,13 +121,24 @@ void CSerchFiles::mFc_MakeFileList(CString path, CString extensions, const char*
             }
             --m_CurDepth;
         } else if (AcceptedByFilter(name, extensions.view())) {
-            addLine(name, false);
+            const unsigned char type = finder.GetEntryType();
+            addLine(name, false,
+                    type == DT_LNK                         ? morvash::EntryType::Link
+                    : type == DT_REG || type == DT_UNKNOWN ? morvash::EntryType::File
+                                                           : morvash::EntryType::Other);
             ++m_NumOfFile;
         }
     }
 }
 
-void CSerchFiles::addLine(std::string_view name, bool directory) {
+bool CSerchFiles::stopNow() {
+    if (options_.control != nullptr && options_.control->StopRequested()) {
+        stopped_ = true;
+    }
+    return stopped_;
+}
+
+void CSerchFiles::addLine(std::string_view name, bool directory, morvash::EntryType type) {
     // m_CurDepth never exceeds the clamped depth, so the indent is a prefix of kTabs.
     static constexpr std::string_view kTabs =
         "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
@@ -121,6 +156,10 @@ void CSerchFiles::addLine(std::string_view name, bool directory) {
         line += name;
     }
     const int index = m_ListFiles.Add(std::move(line));
+    types_.push_back(type);
+    if (options_.control != nullptr) {
+        options_.control->AddEntries(1);
+    }
     if (unshowable) {
         realNames_.emplace_back(index, CString(name));
     }
@@ -210,4 +249,25 @@ CFileInfo CSerchFiles::gFc_GetFileInfo(int index) {
     info.m_LastWrite = time;
     info.m_LengthHigh = static_cast<unsigned int>(details.length >> 32);
     return info;
+}
+
+morvash::EntryType CSerchFiles::GetEntryType(int index) const noexcept {
+    if (index < 0 || static_cast<std::size_t>(index) >= types_.size()) {
+        return morvash::EntryType::File;
+    }
+    return types_[static_cast<std::size_t>(index)];
+}
+
+std::string_view CSerchFiles::RealName(int index) const {
+    if (index < 0 || index >= m_ListFiles.GetSize()) {
+        return {};
+    }
+    return realName(index);
+}
+
+CString CSerchFiles::FullPath(int index) const {
+    if (index < 0 || index >= m_ListFiles.GetSize()) {
+        return CString();
+    }
+    return pathOf(index, true);
 }

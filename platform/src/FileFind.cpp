@@ -110,6 +110,11 @@ class BufferPool {
 
 thread_local BufferPool gBuffers;
 
+// The directory read's type code (DT_DIR, DT_LNK, ...) for a file mode.
+unsigned char TypeOf(mode_t mode) noexcept {
+    return static_cast<unsigned char>(IFTODT(mode));
+}
+
 }  // namespace
 
 struct CFileFind::State {
@@ -166,7 +171,7 @@ struct CFileFind::State {
         if (nextType == DT_UNKNOWN) {
             struct stat st {};
             if (::fstatat(folder.get(), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-                nextType = S_ISDIR(st.st_mode) ? DT_DIR : DT_REG;
+                nextType = TypeOf(st.st_mode);
             }
         }
         hasNext = true;
@@ -238,7 +243,7 @@ BOOL CFileFind::FindFile(const char* name, Match match) {
     state->statDone = true;
     state->statOk = true;
     state->nextName.assign(leaf);
-    state->nextType = S_ISDIR(state->info.st_mode) ? DT_DIR : DT_REG;
+    state->nextType = TypeOf(state->info.st_mode);
     state->hasNext = true;
     state_ = std::move(state);
     return TRUE;
@@ -297,6 +302,10 @@ BOOL CFileFind::MatchesMask(DWORD mask) const noexcept {
     }
     const DWORD attributes = state_->type == DT_DIR ? FILE_ATTRIBUTE_DIRECTORY : 0;
     return (attributes & mask) != 0 ? TRUE : FALSE;
+}
+
+unsigned char CFileFind::GetEntryType() const noexcept {
+    return state_ ? state_->type : static_cast<unsigned char>(DT_UNKNOWN);
 }
 
 std::uint64_t CFileFind::GetLength() const {

@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "morvash/Export.h"
+#include "morvash/WalkOptions.h"
 #include "morvash/platform/CString.h"
 #include "morvash/platform/CStringArray.h"
 #include "morvash/platform/SystemTime.h"
@@ -71,6 +72,11 @@ class MORVASH_API CSerchFiles {
     /// Walks `path` keeping the files whose suffix matches a blank-separated
     /// token of `extensions` (every file when a token is empty).
     CSerchFiles(const char* path, const char* extensions, unsigned int maxDepth);
+    /// Walks `path` as the three-argument constructor does, with the choices of
+    /// `options` (exclusions, sorting, threads, progress, stop; see
+    /// WalkOptions.h). `WalkOptions{}` gives the same listing as
+    /// CSerchFiles(path, extensions, MAX_SEARCH_DEPTH).
+    CSerchFiles(const char* path, const char* extensions, const morvash::WalkOptions& options);
     /// Releases the listing, then the root path.
     virtual ~CSerchFiles();
     CSerchFiles(const CSerchFiles&) = delete;
@@ -89,12 +95,29 @@ class MORVASH_API CSerchFiles {
     /// Only reads the object: may run on several threads at once.
     CFileInfo gFc_GetFileInfo(int index);
 
+    /// Returns the folders that could not be opened or read, in the order the
+    /// walk met them (every constructor records them).
+    const std::vector<morvash::WalkError>& WalkErrors() const noexcept { return errors_; }
+    /// Tells whether the walk ended early on its control's stop request.
+    bool WalkStopped() const noexcept { return stopped_; }
+    /// Returns the kind of the entry on line `index` as the walk saw it
+    /// (File outside the listing).
+    morvash::EntryType GetEntryType(int index) const noexcept;
+    /// Returns the name of line `index` as the file system spells it (control
+    /// bytes and all); empty outside the listing.
+    std::string_view RealName(int index) const;
+    /// Returns the path of the entry on line `index`: its target path and its
+    /// real name (empty outside the listing).
+    CString FullPath(int index) const;
+
   private:
     void mFc_MakeFileList(CString path, CString extensions, const char* subDir,
                           unsigned int maxDepth);
 
     // Appends one listing line for an entry met at depth m_CurDepth.
-    void addLine(std::string_view name, bool directory);
+    void addLine(std::string_view name, bool directory, morvash::EntryType type);
+    // Tells whether the walk is to end now (a stop was requested).
+    bool stopNow();
     // The entry's real name on line `index`, as the file system spells it
     // (a view into the listing or the stored real name).
     std::string_view realName(int index) const;
@@ -114,4 +137,8 @@ class MORVASH_API CSerchFiles {
     const CFileFind* enclosing_ = nullptr;
     std::vector<std::int32_t> parents_;  // enclosing directory line of each line, -1 at depth 0
     std::vector<std::pair<int, CString>> realNames_;  // lines whose shown name differs, by index
+    morvash::WalkOptions options_;                    // the walk's choices (defaults: classic)
+    std::vector<morvash::EntryType> types_;           // each line's entry kind
+    std::vector<morvash::WalkError> errors_;          // folders that could not be read
+    bool stopped_ = false;                            // the walk ended on a stop request
 };

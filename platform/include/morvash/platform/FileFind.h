@@ -65,6 +65,9 @@ class PLATFORM_API CFileFind {
     BOOL IsDirectory() const noexcept { return MatchesMask(FILE_ATTRIBUTE_DIRECTORY); }
     /// Tests the current entry's attributes against `mask`.
     BOOL MatchesMask(DWORD mask) const noexcept;
+    /// Returns the current entry's type as the directory read gives it: one of
+    /// the DT_ codes of <dirent.h> (DT_UNKNOWN when not even a lookup tells).
+    unsigned char GetEntryType() const noexcept;
     /// Returns the current entry's size in bytes (0 when it cannot be read).
     std::uint64_t GetLength() const;
     /// Reads the current entry's last-write time; FALSE when it cannot be read.
