@@ -5,7 +5,6 @@
 #include "tandrel/dialog/Dialog.h"
 
 QWidget* CDataExchange::PrepareCtrl(int nIDC) {
-    m_idLastControl = nIDC;
     return m_pDlgWnd->GetDlgItem(nIDC);
 }
 

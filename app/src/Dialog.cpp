@@ -227,7 +227,7 @@ void CDialog::ConnectCommandButton(int id, QPushButton* button) {
     if (button->isDefault()) {
         defaultButton_ = button;
     }
-    // The framework's own commands: a button with id IDOK or IDCANCEL ends
+    // The standard commands: a button with id IDOK or IDCANCEL ends
     // the dialog through OnOK or OnCancel.
     if (id == IDOK) {
         connect(button, &QPushButton::clicked, this, &CDialog::OnOK);

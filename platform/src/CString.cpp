@@ -17,7 +17,8 @@ bool IsWhiteSpace(char c) noexcept {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// Clamps a (first, count) byte range to the string, as the framework does.
+// Clamps a (first, count) byte range to the string: a negative first or count
+// counts as 0, and the range ends at the string's end.
 std::string_view Slice(std::string_view text, int first, int count) noexcept {
     const auto size = static_cast<int>(text.size());
     first = std::clamp(first, 0, size);

@@ -30,7 +30,6 @@ class Fd {
     ~Fd() { reset(AT_FDCWD); }
     int get() const noexcept { return fd_; }
     bool valid() const noexcept { return fd_ >= 0 || fd_ == AT_FDCWD; }
-    int release() noexcept { return std::exchange(fd_, AT_FDCWD); }
     void reset(int fd) noexcept {
         if (fd_ >= 0) {
             ::close(fd_);

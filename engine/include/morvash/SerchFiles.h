@@ -3,17 +3,14 @@
 // Morvash, the listing engine. Constructing a CSerchFiles walks a folder,
 // depth first, into a listing: one line per directory and per accepted file,
 // in the order readdir yields the entries, each directory's line followed at
-// once by the lines of everything inside it. Nothing is sorted.
+// once by the lines of everything inside it. The classic constructors sort
+// nothing; WalkOptions (morvash/WalkOptions.h) may sort, leave entries out,
+// report progress and stop the walk early.
 //
-// A listing line is: d TABs (d = the entry's depth, 0 for the folder's own
-// entries, at most MAX_SEARCH_DEPTH), then "*" on directory lines only, then
-// the entry's name. A folder holding the directory docs (with guide.txt and
-// the empty folder img inside) and then readme.txt gives:
-//
-//     "*docs"            depth 0, directory
-//     "\tguide.txt"      depth 1
-//     "\t*img"           depth 1, directory
-//     "readme.txt"       depth 0
+// A listing line is d TABs (the entry's depth, 0 for the folder's own
+// entries, at most MAX_SEARCH_DEPTH), "*" on directory lines only, then the
+// name; morvash/ListingLine.h documents the format with an example and is the
+// one place that reads it.
 //
 // Every line is one well-formed line whatever the file system holds: a
 // control byte in a name (0x01-0x1F, 0x7F: TAB, CR, LF, ...) is shown as "?",

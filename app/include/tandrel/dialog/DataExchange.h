@@ -14,12 +14,11 @@ class CDataExchange {
     CDataExchange(CDialog* pDlgWnd, BOOL bSaveAndValidate)
         : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
 
-    /// Returns control `nIDC` and records it as the last one exchanged.
+    /// Returns control `nIDC`.
     QWidget* PrepareCtrl(int nIDC);
 
     BOOL m_bSaveAndValidate;  ///< TRUE: controls to fields; FALSE: fields to controls
     CDialog* m_pDlgWnd;
-    int m_idLastControl = 0;
 };
 
 /// Exchanges a check box with a flag: 1 when ticked, 0 when clear. Loading

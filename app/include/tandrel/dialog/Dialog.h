@@ -6,7 +6,7 @@
 // by id (text crossing the widget boundary in the active code page), the
 // window menu with OnSysCommand, and window icons.
 //
-// Keyboard, as the Windows dialog manager has it: Enter presses the focused
+// Keyboard: Enter presses the focused
 // push button, else the default button, else ends the dialog with OnOK; Esc
 // and the close button end it with OnCancel. A control that takes Enter
 // itself (a multi-line edit) keeps it.
@@ -45,7 +45,7 @@ class CDialog : public QDialog {
     /// Shows the dialog and waits until it ends; returns the code given to
     /// EndDialog (IDOK, IDCANCEL) or -1 when the template cannot be loaded.
     /// The loop blocks the parent only: a dialog without one leaves every other
-    /// window of the program usable, as a Windows dialog without owner does.
+    /// window of the program usable.
     int DoModal();
     /// Ends the dialog with `nResult`.
     void EndDialog(int nResult);
@@ -89,7 +89,7 @@ class CDialog : public QDialog {
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   public:
-    /// Qt's accept and reject (Esc, the close button) end the dialog the framework's way.
+    /// Qt's accept and reject (Esc, the close button) end the dialog through OnOK and OnCancel.
     void accept() override;
     void reject() override;
 

@@ -1,8 +1,8 @@
 #pragma once
 
-// The few window-framework numbers the dialog classes share: dialog results,
-// window-menu commands, menu flags and message-box styles, with the values
-// the Windows headers give them.
+// The few numbers the dialog classes share: dialog results, window-menu
+// commands, menu flags and message-box styles. The values are fixed, since
+// the dialog templates and callers compare them as numbers.
 
 #include <cstdint>
 

@@ -1,7 +1,6 @@
 #pragma once
 
-// The folder picker behind the "参照" button. Qt's directory dialog stands in
-// for the shell's folder picker and keeps what the program fixes: the title
+// The folder picker behind the "参照" button: Qt's directory dialog, with the title
 // "ﾌｫﾙﾀﾞを選択して下さい", the current folder text preselected through
 // BrowseCallbackProc once the picker is ready, the results 1 (chosen) and 2
 // (cancelled), and a 260-byte buffer for the chosen path.

@@ -1,7 +1,7 @@
 #pragma once
 
 // CTandrelApp: the application object. It sets the process's code page from
-// the locale, as the framework's start-up does, then InitInstance runs the
+// the locale before anything else runs, then InitInstance runs the
 // main dialog modally and asks for no message loop, so the program ends when
 // the dialog closes.
 

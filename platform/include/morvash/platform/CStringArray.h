@@ -23,8 +23,6 @@ class PLATFORM_API CStringArray {
     /// Appends an element and returns its index.
     int Add(const CString& item);
     int Add(CString&& item);
-    /// Releases the memory the array holds beyond its elements.
-    void FreeExtra() { items_.shrink_to_fit(); }
 
   private:
     std::vector<CString> items_;

@@ -42,5 +42,5 @@ PLATFORM_API FILETIME FileTimeFromUnix(std::int64_t seconds, std::int64_t nanose
 
 /// Breaks a file time down into UTC calendar fields, without any time-zone
 /// change. Returns FALSE, leaving `out` untouched, for a time past the largest
-/// value SYSTEMTIME can hold (what Windows does); FileTimeFromUnix never makes one.
+/// value SYSTEMTIME can hold; FileTimeFromUnix never makes one.
 PLATFORM_API BOOL FileTimeToSystemTime(const FILETIME* time, SYSTEMTIME* out) noexcept;
