@@ -34,6 +34,7 @@
 #include <string_view>
 #include <vector>
 
+#include "morvash/ListingLine.h"
 #include "morvash/SerchFiles.h"
 
 extern char** environ;
@@ -173,10 +174,8 @@ Memory MeasureHere(const char* folder) {
     const CStringArray& listing = *walk.gFc_GetListFiles();
     memory.lines = listing.GetSize();
     for (int i = 0; i < listing.GetSize(); ++i) {
-        const std::string_view line = listing[i].view();
-        const std::size_t indent = line.find_first_not_of('\t');
         memory.nameBytes +=
-            static_cast<long long>(line.size() - indent) - (line[indent] == '*' ? 1 : 0);
+            static_cast<long long>(morvash::ReadListingLine(listing[i].view()).name.size());
     }
     return memory;
 }
