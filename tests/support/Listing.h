@@ -1,7 +1,8 @@
 #pragma once
 
 // Reading a finished walk in tests: its lines as std::strings, with the
-// counter invariants checked on every walk that a test reads.
+// counter invariants checked on every walk that a test reads. Lines are read
+// with morvash/ListingLine.h, the one reading of the listing format.
 
 #include <gtest/gtest.h>
 
@@ -9,24 +10,23 @@
 #include <string_view>
 #include <vector>
 
+#include "morvash/ListingLine.h"
 #include "morvash/SerchFiles.h"
 
 namespace morvash::test {
 
 /// Returns the listing's lines, after checking that the line count is the sum
-/// of the counters and that exactly m_NumOfDir lines carry the marker.
+/// of the counters and that exactly m_NumOfDir lines are directory lines.
 inline std::vector<std::string> Lines(CSerchFiles& walk) {
     const CStringArray& listing = *walk.gFc_GetListFiles();
     std::vector<std::string> lines;
-    unsigned int marked = 0;
+    unsigned int directories = 0;
     for (int i = 0; i < listing.GetSize(); ++i) {
-        const std::string line(listing[i].view());
-        const std::size_t indent = line.find_first_not_of('\t');
-        marked += indent != std::string::npos && line[indent] == '*' ? 1 : 0;
-        lines.push_back(line);
+        lines.emplace_back(listing[i].view());
+        directories += IsDirectoryLine(lines.back()) ? 1 : 0;
     }
     EXPECT_EQ(lines.size(), walk.gFc_GetNumOfDir() + walk.gFc_GetNumOfFile());
-    EXPECT_EQ(marked, walk.gFc_GetNumOfDir());
+    EXPECT_EQ(directories, walk.gFc_GetNumOfDir());
     return lines;
 }
 
@@ -47,6 +47,26 @@ inline int IndexOf(CSerchFiles& walk, std::string_view line) {
     }
     ADD_FAILURE() << "no line \"" << line << '"';
     return -1;
+}
+
+/// Returns the relative path ("a/b/c") of each line: the names of the
+/// directory lines above it joined with its own name.
+inline std::vector<std::string> RelativePaths(const std::vector<std::string>& lines) {
+    std::vector<std::string> folders;
+    std::vector<std::string> paths;
+    for (const std::string& text : lines) {
+        const ListingLine line = ReadListingLine(text);
+        folders.resize(static_cast<std::size_t>(line.depth));
+        std::string path;
+        for (const std::string& folder : folders) {
+            path += folder + '/';
+        }
+        paths.push_back(path + std::string(line.name));
+        if (line.directory) {
+            folders.emplace_back(line.name);
+        }
+    }
+    return paths;
 }
 
 }  // namespace morvash::test
