@@ -3,24 +3,19 @@
 // Calendar helpers for tests of file times: SYSTEMTIME fields as one value
 // that gtest compares and prints, and UTC dates as POSIX seconds.
 
+#include <array>
 #include <chrono>
 #include <cstdint>
-#include <ostream>
 
 #include "morvash/platform/SystemTime.h"
 
 namespace morvash::test {
 
-struct Time {
-    int year, month, dayOfWeek, day, hour, minute, second, ms;
-    bool operator==(const Time&) const = default;
-};
+/// SYSTEMTIME's fields in its order: year, month, day of week (0 for Sunday),
+/// day, hour, minute, second, millisecond.
+using Time = std::array<int, 8>;
 
-inline void PrintTo(const Time& t, std::ostream* os) {
-    *os << t.year << '-' << t.month << '-' << t.day << " dow " << t.dayOfWeek << ' ' << t.hour
-        << ':' << t.minute << ':' << t.second << '.' << t.ms;
-}
-
+/// Returns the fields of `st`.
 inline Time Fields(const SYSTEMTIME& st) {
     return {st.wYear, st.wMonth,  st.wDayOfWeek, st.wDay,
             st.wHour, st.wMinute, st.wSecond,    st.wMilliseconds};

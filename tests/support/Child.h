@@ -6,9 +6,13 @@
 // work reports through its return value (empty when all went well); gtest
 // assertions inside it would be lost with the child.
 
-#include <gtest/gtest.h>
+#include <grp.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <functional>
 #include <string>
 
@@ -17,8 +21,31 @@ namespace morvash::test {
 /// Runs `work` in a forked child, after dropping to nobody (no groups, gid
 /// and uid 65534) when `dropRights`; returns what it returned, or why the
 /// child failed: rights not dropped, a crash, or a hang past `seconds`.
-std::string RunInChild(const std::function<std::string()>& work, bool dropRights = false,
-                       unsigned int seconds = 60);
+inline std::string RunInChild(const std::function<std::string()>& work, bool dropRights = false,
+                              unsigned int seconds = 60) {
+    // The child leaves its report in a shared block, NUL-terminated.
+    constexpr std::size_t kSize = 64 * 1024;
+    void* const shared =
+        ::mmap(nullptr, kSize, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    const pid_t pid = shared == MAP_FAILED ? -1 : ::fork();
+    if (pid == 0) {
+        ::alarm(seconds);
+        constexpr uid_t kNobody = 65534;
+        const bool dropped = !dropRights || (::setgroups(0, nullptr) == 0 &&
+                                             ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0);
+        (dropped ? work() : "cannot drop rights").copy(static_cast<char*>(shared), kSize - 1);
+        ::_exit(0);  // not exit(): the child must not run the parent's exit handlers
+    }
+    int status = 0;
+    while (pid > 0 && ::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    std::string report = pid < 0 ? "cannot start a child" : static_cast<const char*>(shared);
+    ::munmap(shared, kSize);
+    if (WIFSIGNALED(status)) {
+        report += WTERMSIG(status) == SIGALRM ? "\nthe child hung" : "\nthe child crashed";
+    }
+    return report;
+}
 
 /// Runs `work` in a child that has dropped root's rights (see RunInChild).
 inline std::string RunUnprivileged(const std::function<std::string()>& work) {
@@ -26,11 +53,3 @@ inline std::string RunUnprivileged(const std::function<std::string()>& work) {
 }
 
 }  // namespace morvash::test
-
-/// Skips the current test unless it runs as root, which alone can drop rights.
-#define TANDREL_SKIP_UNLESS_ROOT()                                                    \
-    do {                                                                              \
-        if (::geteuid() != 0) {                                                       \
-            GTEST_SKIP() << "needs root, to test as an unprivileged user in a child"; \
-        }                                                                             \
-    } while (false)

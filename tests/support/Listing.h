@@ -49,24 +49,4 @@ inline int IndexOf(CSerchFiles& walk, std::string_view line) {
     return -1;
 }
 
-/// Returns the relative path ("a/b/c") of each line: the names of the
-/// directory lines above it joined with its own name.
-inline std::vector<std::string> RelativePaths(const std::vector<std::string>& lines) {
-    std::vector<std::string> folders;
-    std::vector<std::string> paths;
-    for (const std::string& text : lines) {
-        const ListingLine line = ReadListingLine(text);
-        folders.resize(static_cast<std::size_t>(line.depth));
-        std::string path;
-        for (const std::string& folder : folders) {
-            path += folder + '/';
-        }
-        paths.push_back(path + std::string(line.name));
-        if (line.directory) {
-            folders.emplace_back(line.name);
-        }
-    }
-    return paths;
-}
-
 }  // namespace morvash::test
