@@ -34,14 +34,6 @@ inline std::vector<int> Steps(std::string_view text, int start, bool cp932) {
     return steps;
 }
 
-/// Finds the first character `ch` stepping from `start`; -1 when none.
-inline int RefFind(std::string_view text, char ch, int start, bool cp932) {
-    const std::vector<int> steps = Steps(text, start, cp932);
-    const auto found =
-        std::find_if(steps.begin(), steps.end(), [&](int i) { return text[i] == ch; });
-    return found == steps.end() ? -1 : *found;
-}
-
 /// Finds the last character `ch`; -1 when none.
 inline int RefReverseFind(std::string_view text, char ch, bool cp932) {
     const std::vector<int> steps = Steps(text, 0, cp932);

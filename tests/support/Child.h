@@ -30,9 +30,8 @@ inline std::string RunInChild(const std::function<std::string()>& work, bool dro
     const pid_t pid = shared == MAP_FAILED ? -1 : ::fork();
     if (pid == 0) {
         ::alarm(seconds);
-        constexpr uid_t kNobody = 65534;
-        const bool dropped = !dropRights || (::setgroups(0, nullptr) == 0 &&
-                                             ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0);
+        const bool dropped = !dropRights || (::setgroups(0, nullptr) == 0 &&  // 65534: nobody
+                                             ::setgid(65534) == 0 && ::setuid(65534) == 0);
         (dropped ? work() : "cannot drop rights").copy(static_cast<char*>(shared), kSize - 1);
         ::_exit(0);  // not exit(): the child must not run the parent's exit handlers
     }
@@ -45,11 +44,6 @@ inline std::string RunInChild(const std::function<std::string()>& work, bool dro
         report += WTERMSIG(status) == SIGALRM ? "\nthe child hung" : "\nthe child crashed";
     }
     return report;
-}
-
-/// Runs `work` in a child that has dropped root's rights (see RunInChild).
-inline std::string RunUnprivileged(const std::function<std::string()>& work) {
-    return RunInChild(work, true);
 }
 
 }  // namespace morvash::test

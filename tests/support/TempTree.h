@@ -8,7 +8,6 @@
 
 #include <fcntl.h>  // AT_FDCWD
 #include <sys/stat.h>
-#include <sys/types.h>
 
 #include <cerrno>
 #include <cstdint>
@@ -18,7 +17,6 @@
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <vector>
 
 namespace morvash::test {
 
@@ -75,17 +73,6 @@ class TempTree {
     void link(std::string_view target, std::string_view rel) const {
         std::filesystem::create_symlink(target, path(rel));
     }
-    /// Removes the file `rel`.
-    void remove(std::string_view rel) const { check(std::filesystem::remove(path(rel)), rel); }
-    /// Returns the names of the folder `rel` in the order readdir yields them,
-    /// without "." and "..".
-    std::vector<std::string> names(std::string_view rel = "") const {
-        std::vector<std::string> result;
-        for (const auto& entry : std::filesystem::directory_iterator(path(rel))) {
-            result.push_back(entry.path().filename());
-        }
-        return result;
-    }
 
   private:
     void check(bool ok, std::string_view rel) const {
@@ -101,10 +88,7 @@ class TempTree {
 /// GCC 12 warns falsely about "f" + std::to_string(n) at -O2.
 inline std::string Numbered(std::string_view prefix, long long number,
                             std::string_view suffix = {}) {
-    std::string name(prefix);
-    name += std::to_string(number);
-    name += suffix;
-    return name;
+    return std::string(prefix).append(std::to_string(number)).append(suffix);
 }
 
 }  // namespace morvash::test

@@ -16,9 +16,8 @@ int main(int argc, char** argv) {
     CSerchFiles walk(root.c_str(), "txt", MAX_SEARCH_DEPTH);
     unsigned int bytes = 0;
     for (int i = 0; i < walk.gFc_GetListFiles()->GetSize(); ++i) {
-        const bool file = !morvash::IsDirectoryLine(walk.gFc_GetListFiles()->GetAt(i).view());
+        const bool file = !morvash::IsDirectoryLine((*walk.gFc_GetListFiles())[i].view());
         bytes += file ? walk.gFc_GetFileInfo(i).m_Length : 0;
     }
-    std::filesystem::remove_all(root);
     return walk.gFc_GetNumOfDir() == 1 && walk.gFc_GetNumOfFile() == 2 && bytes == 6 ? 0 : 1;
 }
