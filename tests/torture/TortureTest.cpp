@@ -144,13 +144,13 @@ void Make(std::string_view scenario, const TempTree& tree) {
             const std::string c(1, static_cast<char>(byte));
             if (c != "/") {
                 all += c;
-                tree.touch("x" + c + ".t" + c);  // the dot is a trail byte after a lead byte
+                tree.touch("x" + c + ".t" + c);  // in code page 932 a lead byte takes the dot
                 tree.touch(c == "." ? "z" : c);
             }
         }
         tree.touch(all);
-        tree.makeFolder("d" + all.substr(1));
-        tree.touch("d" + all.substr(1) + "/\t\r\n*");
+        tree.makeFolder("d" + all);
+        tree.touch("d" + all + "/\t\r\n*");
         for (const char* name : {"\xC3z", "\xFF\xFE", "\xE3\x81", "\xC0\xAF", "\xED\xA0\x80",
                                  "a.\x81", "\x81.\x95\\.d"}) {
             tree.makeFolder(name);
