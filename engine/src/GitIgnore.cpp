@@ -298,29 +298,35 @@ std::unique_ptr<GitIgnore> GitIgnore::ForFolder(const char* folder) {
     }
 
     // The rules in force everywhere, the weakest first: the user's excludes
-    // file (core.excludesFile, else git/ignore in each XDG configuration
-    // folder), then info/exclude.
+    // file (core.excludesFile, else the first git/ignore among the XDG
+    // configuration folders), then info/exclude.
     IgnoreScreen& screen = git->screen_;
     screen.Push();
     git_buf buffer = GIT_BUF_INIT;
+    std::string excludes;
     git_config* config = nullptr;
     if (git_repository_config_snapshot(&config, git->repo_) == 0) {
         int ignoreCase = 0;
         screen.SetIgnoreCase(git_config_get_bool(&ignoreCase, config, "core.ignorecase") == 0 &&
                              ignoreCase != 0);
         if (git_config_get_path(&buffer, config, "core.excludesfile") == 0) {
-            screen.AddRules(ReadWhole(TakeBuffer(buffer)), {});
+            excludes = TakeBuffer(buffer);
         }
         git_config_free(config);
     }
-    if (git_libgit2_opts(GIT_OPT_GET_SEARCH_PATH, GIT_CONFIG_LEVEL_XDG, &buffer) == 0) {
+    if (excludes.empty() &&
+        git_libgit2_opts(GIT_OPT_GET_SEARCH_PATH, GIT_CONFIG_LEVEL_XDG, &buffer) == 0) {
         const std::string folders = TakeBuffer(buffer);
-        for (std::size_t start = 0; start <= folders.size();) {
+        for (std::size_t start = 0; start < folders.size() && excludes.empty();) {
             const std::size_t end = std::min(folders.find(':', start), folders.size());
-            screen.AddRules(ReadWhole(folders.substr(start, end - start) + "/ignore"), {});
+            const std::string file = folders.substr(start, end - start) + "/ignore";
+            if (::access(file.c_str(), F_OK) == 0) {
+                excludes = file;
+            }
             start = end + 1;
         }
     }
+    screen.AddRules(ReadWhole(excludes), {});
     if (git_repository_item_path(&buffer, git->repo_, GIT_REPOSITORY_ITEM_INFO) == 0) {
         screen.AddRules(ReadWhole(TakeBuffer(buffer) + "exclude"), {});
     }

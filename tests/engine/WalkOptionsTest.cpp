@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <set>
 #include <string>
@@ -155,9 +156,10 @@ TEST(WalkOptions, GitignoreListsWhatGitLists) {
     for (const char* folder : {"build", "docs", "docs/sub", "sub", "sub/cache", "empty"}) {
         tree.makeFolder(folder);
     }
-    for (const char* file : {"top.txt", "a.log", "keep.log", "cache", "build/out.bin",
-                             "build/tracked.txt", "docs/x.tmp", "docs/sub/y.tmp", "sub/top.txt",
-                             "sub/a.log", "sub/b.md", "sub/cache/c", "Build.o"}) {
+    for (const char* file :
+         {"top.txt", "a.log", "keep.log", "cache", "build/out.bin", "build/tracked.txt",
+          "docs/x.tmp", "docs/sub/y.tmp", "sub/top.txt", "sub/a.log", "sub/b.md", "sub/cache/c",
+          "Build.o", "x.bak", "keep.bak"}) {
         tree.touch(file);
     }
     tree.link("../docs", "sub/build");  // a link: folder-only rules never match it
@@ -169,6 +171,12 @@ TEST(WalkOptions, GitignoreListsWhatGitLists) {
 
     const std::string git = "cd '" + tree.root() + "' && git ";
     Shell(git + "init -q && " + git + "add -f .gitignore build/tracked.txt Build.o");
+    // The user's rules rank below the repository's info/exclude.
+    const TempTree config;
+    config.makeFolder("git");
+    Write(config, "git/ignore", "*.bak\n");
+    Write(tree, ".git/info/exclude", "!keep.bak\n");
+    ::setenv("XDG_CONFIG_HOME", config.root().c_str(), 1);
     for (const char* version : {"2", "4"}) {
         Shell(git + "update-index --index-version " + version);
         for (const std::string folder : {"", "sub", "build"}) {
@@ -199,15 +207,21 @@ TEST(WalkOptions, GitignoreListsWhatGitLists) {
 
 // Folders on another device are listed and counted, not entered.
 TEST(WalkOptions, OneFileSystemListsOtherDevicesWithoutEnteringThem) {
-    struct stat dev {};
-    struct stat pts {};
-    if (::stat("/dev", &dev) != 0 || ::stat("/dev/pts", &pts) != 0 || dev.st_dev == pts.st_dev) {
-        GTEST_SKIP() << "no file system mounted on /dev/pts";
-    }
+    WalkOptions options;
+    options.oneFileSystem = true;
+    TempTree tree;
+    tree.makeFolder("same");
+    tree.touch("same/file");
+    EXPECT_EQ(Listing(tree.root(), options), "*same\n\tfile\n");
     for (const bool oneFileSystem : {false, true}) {
-        WalkOptions options;
         options.maxDepth = 1;
         options.oneFileSystem = oneFileSystem;
+        struct stat dev {};
+        struct stat pts {};
+        if (::stat("/dev", &dev) != 0 || ::stat("/dev/pts", &pts) != 0 ||
+            dev.st_dev == pts.st_dev) {
+            GTEST_SKIP() << "no file system mounted on /dev/pts";
+        }
         const std::string listing = "\n" + Listing("/dev", options);
         EXPECT_NE(listing.find("\n*pts\n"), std::string::npos);
         EXPECT_EQ(listing.find("\tptmx\n") == std::string::npos, oneFileSystem) << listing;
