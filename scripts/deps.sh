@@ -6,10 +6,10 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
-    libcli11-dev
+    libcli11-dev libgit2-dev
     qt6-base-dev fonts-ipafont-gothic xvfb xauth
     clang libclang-rt-14-dev
-    tree findutils
+    tree findutils git
 )
 
 missing=()
