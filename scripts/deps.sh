@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
-    libcli11-dev
+    libcli11-dev help2man
+    nlohmann-json3-dev
     qt6-base-dev fonts-ipafont-gothic xvfb xauth
     clang libclang-rt-14-dev
     tree findutils
