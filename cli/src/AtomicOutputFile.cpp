@@ -23,9 +23,12 @@ mode_t NewFileMode() {
 
 AtomicOutputFile::AtomicOutputFile(std::string path) : path_(std::move(path)) {
     // A hidden name in the same folder, so that the rename stays on one file system.
+    // Built by appending: GCC 12 warns falsely about "." + std::string at -O2.
     const std::filesystem::path target(path_);
-    std::string pattern = (target.parent_path() / ("." + target.filename().string())).string();
-    pattern += ".XXXXXX";
+    std::string hidden = ".";
+    hidden += target.filename().string();
+    hidden += ".XXXXXX";
+    std::string pattern = (target.parent_path() / hidden).string();
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
         openError_ = errno;

@@ -101,7 +101,10 @@ std::optional<std::string> ParseOptions(std::span<const std::string> args, Optio
                                           [&options](unsigned int n) { options.levels = n; })
         ->check(CLI::Range(1u, unsigned{MAX_SEARCH_DEPTH}))
         ->multi_option_policy(last);
-    app.add_option("-I,--exclude", options.exclude)->expected(1);
+    app.add_option("-I,--exclude", options.exclude)
+        ->expected(1)
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     app.add_flag("--no-hidden", options.noHidden);
     app.add_flag("--gitignore", options.gitignore);
     app.add_flag("--one-file-system", options.oneFileSystem);
