@@ -96,12 +96,19 @@ void AppendString(std::string& out, std::string_view utf8) {
 // raw bytes when the conversion lost any.
 void AppendText(std::string& out, std::string_view key, std::string_view text) {
     static constexpr std::string_view kHex = "0123456789abcdef";
-    bool lossy = false;
-    const std::string utf8 = ToUtf8(text, lossy);
     out += '"';
     out += key;
     out += "\": ";
-    AppendString(out, utf8);
+    // Most names are printable ASCII that needs no escape: no copy for those.
+    if (std::all_of(text.begin(), text.end(),
+                    [](char c) { return c >= 0x20 && c < 0x7F && c != '"' && c != '\\'; })) {
+        out += '"';
+        out += text;
+        out += '"';
+        return;
+    }
+    bool lossy = false;
+    AppendString(out, ToUtf8(text, lossy));
     if (lossy) {
         out += ", \"";
         out += key;
