@@ -4,10 +4,10 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config
-    libgtest-dev libgmock-dev libbenchmark-dev
-    libcli11-dev help2man
+    cmake ninja-build g++ pkg-config help2man
     nlohmann-json3-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    libcli11-dev
     qt6-base-dev fonts-ipafont-gothic xvfb xauth
     clang libclang-rt-14-dev
     tree findutils
