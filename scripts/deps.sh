@@ -7,10 +7,10 @@ packages=(
     cmake ninja-build g++ pkg-config help2man
     nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libcli11-dev
+    libcli11-dev libgit2-dev
     qt6-base-dev fonts-ipafont-gothic xvfb xauth
     clang libclang-rt-14-dev
-    tree findutils
+    tree findutils git
 )
 
 missing=()

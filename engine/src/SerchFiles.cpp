@@ -1,23 +1,18 @@
 #include "morvash/SerchFiles.h"
 
-#include <dirent.h>
 #include <algorithm>
 #include <array>
-
-#include <cerrno>
 #include <climits>
 #include <utility>
 
-#include "ExtensionFilter.h"
 #include "NineHours.h"
 #include "ShownName.h"
+#include "Walk.h"
 #include "morvash/ListingLine.h"
 #include "morvash/platform/FileFind.h"
 
-using morvash::detail::AcceptedByFilter;
 using morvash::detail::AddNineHours;
 using morvash::detail::AppendShown;
-using morvash::detail::NeedsShowing;
 
 namespace {
 
@@ -37,26 +32,16 @@ CSerchFiles::CSerchFiles(const char* path, unsigned int maxDepth)
     : CSerchFiles(path, nullptr, maxDepth) {}
 
 CSerchFiles::CSerchFiles(const char* path, const char* extensions, unsigned int maxDepth)
-    : m_NumOfDir(0), m_NumOfFile(0), m_CurDepth(0) {
-    m_RootPath = path;
-    if (maxDepth >= MAX_SEARCH_DEPTH) {
-        maxDepth = MAX_SEARCH_DEPTH;
-    }
-    m_ListFiles.SetSize(0, -1);
-    mFc_MakeFileList(CString(path), CString(extensions), nullptr, maxDepth);
-    enclosing_ = nullptr;
-    linkParents();
+    : m_NumOfDir(0), m_NumOfFile(0) {
+    morvash::WalkOptions options;
+    options.maxDepth = maxDepth;
+    walk(path, extensions, options);
 }
 
 CSerchFiles::CSerchFiles(const char* path, const char* extensions,
                          const morvash::WalkOptions& options)
-    : m_NumOfDir(0), m_NumOfFile(0), m_CurDepth(0), options_(options) {
-    m_RootPath = path;
-    const unsigned int maxDepth = std::min<unsigned int>(options.maxDepth, MAX_SEARCH_DEPTH);
-    m_ListFiles.SetSize(0, -1);
-    mFc_MakeFileList(CString(path), CString(extensions), nullptr, maxDepth);
-    enclosing_ = nullptr;
-    linkParents();
+    : m_NumOfDir(0), m_NumOfFile(0) {
+    walk(path, extensions, options);
 }
 
 CSerchFiles::~CSerchFiles() = default;
@@ -73,99 +58,16 @@ CStringArray* CSerchFiles::gFc_GetListFiles() {
     return &m_ListFiles;
 }
 
-void CSerchFiles::mFc_MakeFileList(CString path, CString extensions, const char* subDir,
-                                   unsigned int maxDepth) {
-    if (path.IsEmpty()) {
-        return;
-    }
-    if (subDir != nullptr) {
-        // Always one separator, even after a root that ends with one ("//sub"
-        // below "/"), which the system accepts as one.
-        path += kSeparator;
-        path += subDir;
-    }
-    CFileFind finder;
-    // A subfolder is opened relative to the enumeration that has just yielded
-    // it: the folder that `path` names, without resolving every folder above
-    // it again (and without a limit on the path's length).
-    errno = 0;
-    const BOOL started = subDir != nullptr && enclosing_ != nullptr
-                             ? finder.FindSubFolder(*enclosing_, subDir)
-                             : finder.FindFile(path + "/*.*");
-    if (!started) {
-        if (errno != 0) {
-            errors_.push_back({std::string(path.view()), errno});
-        }
-        return;
-    }
-    if (options_.control != nullptr) {
-        options_.control->AddFolder();
-    }
-    BOOL more = TRUE;
-    while (more) {
-        if (stopNow()) {
-            return;
-        }
-        more = finder.FindNextFile();
-        if (finder.IsDots()) {
-            continue;
-        }
-        const std::string_view name = finder.FileName();
-        if (finder.IsDirectory()) {
-            ++m_NumOfDir;
-            addLine(name, true, morvash::EntryType::Directory);
-            ++m_CurDepth;
-            if (m_CurDepth <= maxDepth) {
-                enclosing_ = &finder;
-                mFc_MakeFileList(path, extensions, name.data(), maxDepth);  // NUL-terminated
-            }
-            --m_CurDepth;
-        } else if (AcceptedByFilter(name, extensions.view())) {
-            const unsigned char type = finder.GetEntryType();
-            addLine(name, false,
-                    type == DT_LNK                         ? morvash::EntryType::Link
-                    : type == DT_REG || type == DT_UNKNOWN ? morvash::EntryType::File
-                                                           : morvash::EntryType::Other);
-            ++m_NumOfFile;
-        }
-    }
-}
+void CSerchFiles::walk(const char* path, const char* extensions,
+                       const morvash::WalkOptions& options) {
+    m_RootPath = path;
+    m_ListFiles.SetSize(0, -1);
+    morvash::detail::WalkOutput out{m_ListFiles, types_, realNames_, errors_};
+    morvash::detail::Walk(path, extensions != nullptr ? extensions : "", options, out);
+    m_NumOfDir = out.directories;
+    m_NumOfFile = out.files;
+    stopped_ = out.stopped;
 
-bool CSerchFiles::stopNow() {
-    if (options_.control != nullptr && options_.control->StopRequested()) {
-        stopped_ = true;
-    }
-    return stopped_;
-}
-
-void CSerchFiles::addLine(std::string_view name, bool directory, morvash::EntryType type) {
-    // m_CurDepth never exceeds the clamped depth, so the indent is a prefix of kTabs.
-    static constexpr std::string_view kTabs =
-        "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
-    static_assert(kTabs.size() == MAX_SEARCH_DEPTH);
-    const bool unshowable = NeedsShowing(name, directory);
-    CString line;
-    line.Preallocate(static_cast<int>(m_CurDepth + (directory ? 1 : 0) + name.size()));
-    line += kTabs.substr(0, m_CurDepth);
-    if (directory) {
-        line += morvash::kDirectoryMarker;
-    }
-    if (unshowable) {
-        AppendShown(line, name, directory);
-    } else {
-        line += name;
-    }
-    const int index = m_ListFiles.Add(std::move(line));
-    types_.push_back(type);
-    if (options_.control != nullptr) {
-        options_.control->AddEntries(1);
-    }
-    if (unshowable) {
-        realNames_.emplace_back(index, CString(name));
-    }
-}
-
-void CSerchFiles::linkParents() {
     const int count = m_ListFiles.GetSize();
     parents_.assign(static_cast<std::size_t>(count), -1);
     std::array<std::int32_t, MAX_SEARCH_DEPTH + 1> lastAtDepth{};

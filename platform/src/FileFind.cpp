@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <memory>
 #include <string>
 #include <utility>
@@ -138,10 +139,9 @@ struct CFileFind::State {
 
     bool enumerating() const noexcept { return static_cast<bool>(buffer); }
 
-    // Opens the folder `name` relative to `base` and reads its first entry;
-    // null when it cannot be opened or holds no entry at all.
-    static std::unique_ptr<State> enumerate(int base, const char* name, int flags) {
-        Fd fd(::openat(base, name, flags));
+    // Starts enumerating the folder open on `fd` and reads its first entry;
+    // null when it is not open or holds no entry at all.
+    static std::unique_ptr<State> enumerate(Fd fd) {
         if (!fd.valid()) {
             return nullptr;
         }
@@ -224,12 +224,7 @@ BOOL CFileFind::FindFile(const char* name, Match match) {
     }
 
     if (enumerate) {
-        std::string_view rest;
-        Fd base = OpenBase(folder, rest);
-        if (!base.valid()) {
-            return FALSE;
-        }
-        state_ = State::enumerate(base.get(), Component(rest).c_str(), kDirectoryFlags);
+        state_ = State::enumerate(Fd(platform::OpenFolder(folder)));
         return state_ ? TRUE : FALSE;
     }
 
@@ -254,7 +249,7 @@ BOOL CFileFind::FindSubFolder(const CFileFind& parent, const char* name) {
     if (!parent.state_ || !parent.state_->enumerating() || name == nullptr || *name == '\0') {
         return FALSE;
     }
-    state_ = State::enumerate(parent.state_->folder.get(), name, kDirectoryFlags | O_NOFOLLOW);
+    state_ = State::enumerate(Fd(platform::OpenSubFolder(parent.state_->folder.get(), name)));
     return state_ ? TRUE : FALSE;
 }
 
@@ -323,6 +318,24 @@ BOOL CFileFind::GetLastWriteTime(FILETIME* time) const {
 }
 
 namespace platform {
+
+int OpenFolder(std::string_view path) {
+    errno = 0;
+    std::string_view rest;
+    const Fd base = OpenBase(path, rest);
+    if (!base.valid()) {
+        // A piece that cannot be cut at a separator fails without a system call.
+        if (errno == 0) {
+            errno = ENAMETOOLONG;
+        }
+        return -1;
+    }
+    return ::openat(base.get(), Component(rest).c_str(), kDirectoryFlags);
+}
+
+int OpenSubFolder(int parent, const char* name) noexcept {
+    return ::openat(parent, name, kDirectoryFlags | O_NOFOLLOW);
+}
 
 bool FindExact(const char* path, EntryDetails& details) {
     struct stat info {};

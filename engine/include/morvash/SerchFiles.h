@@ -40,8 +40,6 @@
 #include "morvash/platform/CStringArray.h"
 #include "morvash/platform/SystemTime.h"
 
-class CFileFind;
-
 /// The deepest level at which the walk lists entries; folders there are listed, not entered.
 #define MAX_SEARCH_DEPTH 32
 
@@ -111,33 +109,21 @@ class MORVASH_API CSerchFiles {
     CString FullPath(int index) const;
 
   private:
-    void mFc_MakeFileList(CString path, CString extensions, const char* subDir,
-                          unsigned int maxDepth);
-
-    // Appends one listing line for an entry met at depth m_CurDepth.
-    void addLine(std::string_view name, bool directory, morvash::EntryType type);
-    // Tells whether the walk is to end now (a stop was requested).
-    bool stopNow();
     // The entry's real name on line `index`, as the file system spells it
     // (a view into the listing or the stored real name).
     std::string_view realName(int index) const;
     // The folder path of line `index` and, with `withName`, its real name after it.
     CString pathOf(int index, bool withName) const;
-    // Records each line's enclosing directory line once the walk is done.
-    void linkParents();
+    // Walks `path` and records each line's enclosing directory line.
+    void walk(const char* path, const char* extensions, const morvash::WalkOptions& options);
 
     unsigned int m_NumOfDir;
     unsigned int m_NumOfFile;
-    unsigned int m_CurDepth;
     CString m_RootPath;
     CStringArray m_ListFiles;
 
-    // During the walk, the enumeration of the folder that holds the subfolder
-    // about to be walked; the subfolder is opened relative to it.
-    const CFileFind* enclosing_ = nullptr;
     std::vector<std::int32_t> parents_;  // enclosing directory line of each line, -1 at depth 0
     std::vector<std::pair<int, CString>> realNames_;  // lines whose shown name differs, by index
-    morvash::WalkOptions options_;                    // the walk's choices (defaults: classic)
     std::vector<morvash::EntryType> types_;           // each line's entry kind
     std::vector<morvash::WalkError> errors_;          // folders that could not be read
     bool stopped_ = false;                            // the walk ended on a stop request

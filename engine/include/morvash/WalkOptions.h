@@ -36,10 +36,14 @@ enum class SortKey {
 /// The kind of a listed entry, as the walk saw it (links are never followed).
 enum class EntryType : std::uint8_t { Directory, File, Link, Other };
 
-/// A folder that could not be opened or read, FOLDER itself included.
+/// A folder that could not be opened or could not be read to its end, FOLDER
+/// itself included (a FOLDER that does not exist gives one, ENOENT; an empty
+/// path walks nothing and gives none). A folder that fails part-way keeps the
+/// lines of the entries read before the failure.
 struct WalkError {
-    std::string path;  ///< the folder's path as the walk built it
-    int error = 0;     ///< the errno of the failed open or read
+    std::string
+        path;  ///< the folder's path as the walk built it: FOLDER as given, then "/" and each name
+    int error = 0;  ///< the errno of the failed open or read
 };
 
 /// Shared between a walk and the threads that watch or stop it: every member
@@ -67,28 +71,51 @@ class MORVASH_API WalkControl {
 };
 
 /// How to walk. The defaults give the classic walk.
+///
+/// Leaving out: an entry is left out when its name matches `exclude`, when
+/// `noHidden` and its name begins with ".", or when `gitignore` and git
+/// ignores it; a left-out entry gets no line, is not counted, and a left-out
+/// folder is never opened. The extension filter then applies to files as in
+/// the classic walk. Sorting reorders the entries of each folder; every
+/// folder's subtree still follows its line at once.
 struct WalkOptions {
-    /// Levels entered below the folder, as the constructors' maxDepth (clamped to 32).
+    /// Levels entered below the folder, as the constructors' maxDepth (clamped
+    /// to 32): 0 lists the folder's own entries only; folders on the last
+    /// level are listed and counted but not entered.
     unsigned int maxDepth = 32;
     /// Leave out entries whose name matches one of these fnmatch patterns
-    /// (a leading dot is matched by "*"); a pattern ending in "/" matches
-    /// folders only. A left-out folder is not entered; left-out entries are
-    /// not counted.
+    /// ("*", "?", "[...]"; a leading dot is matched by "*"); a pattern ending
+    /// in "/" matches folders only (never a link to one). A pattern is matched
+    /// against the name alone, never against a path.
     std::vector<std::string> exclude;
     /// Leave out entries whose name begins with ".".
     bool noHidden = false;
-    /// Leave out what git ignores, and ".git", when the folder lies in a git work tree.
+    /// When the folder lies in a git work tree, leave out ".git" and every
+    /// entry that git ignores (.gitignore files at every level, the
+    /// repository's info/exclude, core.excludesFile) unless the index tracks
+    /// it; a folder that git ignores is still entered, and listed, when the
+    /// index tracks files below it, and then only those are listed inside it.
+    /// The files listed are those `git ls-files --cached --others
+    /// --exclude-standard` lists for the folder (still on disk); outside a work
+    /// tree nothing is left out.
     bool gitignore = false;
-    /// List, but do not enter, folders on another device than the walked folder.
+    /// List and count, but do not enter, folders on another device than the
+    /// walked folder (as `du -x`).
     bool oneFileSystem = false;
-    /// The order of each folder's entries; ties go by name.
+    /// Compare extensions without regard to the case of ASCII letters; the
+    /// filter's other rules are unchanged.
+    bool extensionsIgnoreCase = false;
+    /// The order of each folder's entries; ties go by name (strcoll).
     SortKey sort = SortKey::None;
-    /// Reverse the order (with SortKey::None, the file system's order reversed).
+    /// Reverse the order, ties included (with SortKey::None, the file
+    /// system's order reversed).
     bool reverse = false;
-    /// Put folders before files within each folder.
+    /// Put folders before files (and links) within each folder, also when
+    /// reversed.
     bool dirsFirst = false;
     /// Folders read at once; 0 picks a default for the machine, 1 walks on the
-    /// calling thread alone. The listing is the same for every count.
+    /// calling thread alone. The listing is the same for every count. (Every
+    /// count walks on the calling thread for now.)
     unsigned int threads = 1;
     /// Progress counters and the stop request; may be null.
     WalkControl* control = nullptr;

@@ -87,6 +87,16 @@ struct EntryDetails {
     FILETIME lastWrite{};      ///< last-write time
 };
 
+/// Opens the folder `path` for reading its entries, as FindFile does with a
+/// folder pattern (a long path piece by piece; a link that the path names is
+/// followed); returns the descriptor, which the caller closes, or -1 with errno set.
+PLATFORM_API int OpenFolder(std::string_view path);
+
+/// Opens the folder `name` inside the folder open on `parent`, as
+/// FindSubFolder does (never through a symbolic link); returns the descriptor,
+/// which the caller closes, or -1 with errno set.
+PLATFORM_API int OpenSubFolder(int parent, const char* name) noexcept;
+
 /// Looks `path` up as CFileFind::FindFile does with Match::Exact, giving the
 /// details that GetLength, GetLastWriteTime and IsDirectory would; false when
 /// it names no entry. Allocates nothing unless the path exceeds PATH_MAX.

@@ -1,0 +1,98 @@
+#pragma once
+
+// What the walk leaves out when asked to follow git: ".git", and whatever git
+// ignores unless the index tracks it. libgit2 decides what is ignored, with
+// git's own rules (every .gitignore on the way down, info/exclude,
+// core.excludesFile). Asking it costs several system calls per name, so a
+// screen read from the same rule files settles the plain cases first: a name
+// that the last part of no rule can match, whatever its case, is not ignored;
+// a name that a positive rule on names alone ("*.o", "build/") matches as
+// written, when no negation can match it, is ignored whatever the order of
+// the rules. libgit2 decides the rest. The index is read once, on first need,
+// to keep what it tracks.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct git_index;
+struct git_repository;
+
+namespace morvash::detail {
+
+/// What the ignore rules in force tell about one name without libgit2.
+enum class Screened {
+    NotIgnored,  ///< no rule can match it
+    Ignored,     ///< a rule on names alone matches it as written, and no negation can
+    Ask,         ///< libgit2 must decide
+};
+
+/// The ignore rules in force, read as far as screening needs, per folder level.
+class IgnoreScreen {
+  public:
+    /// Starts a folder level; its rules go when Pop ends it.
+    void Push() { marks_.push_back(rules_.size()); }
+    void Pop();
+    /// Adds the rules of one ignore file's text to the current level.
+    void AddRules(std::string_view text);
+    /// Screens the NUL-terminated `name` of an entry.
+    Screened Screen(const char* name, std::size_t length, bool directory) const;
+
+  private:
+    enum class Kind { Any, Exact, Prefix, Suffix, Glob };
+    struct Rule {
+        Kind kind = Kind::Any;
+        std::string text;  // the literal part, or the whole pattern for Glob
+        bool negative = false;
+        bool foldersOnly = false;
+        bool onNames = false;  // positive, on names alone, exactly as written ("*.o", "build/")
+    };
+    static bool mayMatch(const Rule& rule, const char* name, std::string_view text);
+    std::vector<Rule> rules_;
+    std::vector<std::size_t> marks_;
+};
+
+/// The git side of one walk, for a folder inside a work tree.
+class GitIgnore {
+  public:
+    /// Opens the repository whose work tree holds `folder`; null when there is
+    /// none (no repository, a bare one, or `folder` inside ".git").
+    static std::unique_ptr<GitIgnore> ForFolder(const char* folder);
+    ~GitIgnore();
+    GitIgnore(const GitIgnore&) = delete;
+    GitIgnore& operator=(const GitIgnore&) = delete;
+
+    /// Enters a folder: the walked one when `name` is empty, else the folder
+    /// `name` of the current one, which `ignored` tells git ignores (entered
+    /// for its tracked files). `hasIgnoreFile`: it holds a ".gitignore".
+    void Enter(std::string_view name, bool ignored, bool hasIgnoreFile);
+    /// Leaves the folder entered last.
+    void Leave();
+    /// Tells whether the entry `name` (NUL-terminated) of the current folder
+    /// is left out; sets `ignoredFolder` for a folder that git ignores but that
+    /// holds tracked files, which is kept.
+    bool LeftOut(const char* name, std::size_t length, bool directory, bool& ignoredFolder);
+
+  private:
+    GitIgnore() = default;
+    bool ignored(std::string_view name, bool directory);
+    bool tracked(std::string_view name, bool directory);
+    bool indexHolds(const std::string& path, bool prefix);
+
+    git_repository* repo_ = nullptr;
+    bool indexRead_ = false;
+    std::string trackedNames_;               // the index's paths, one after the other
+    std::vector<std::string_view> tracked_;  // each path in trackedNames_, sorted
+    git_index* index_ = nullptr;             // libgit2's, when the paths could not be read
+    bool folderIgnored_ = false;             // git ignores the walked folder itself
+    std::string workdir_;                    // the work tree, ending with "/"
+    std::string rel_;  // the current folder below it, ending with "/" ("" at its top)
+    std::vector<std::size_t> relMarks_;
+    std::vector<bool> ignoredLevels_;  // per level entered: git ignores that folder
+    IgnoreScreen screen_;
+    std::string query_;  // scratch for the paths handed to libgit2
+};
+
+}  // namespace morvash::detail
