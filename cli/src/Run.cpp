@@ -104,6 +104,7 @@ morvash::WalkOptions WalkOptionsFor(const Options& options, morvash::WalkControl
     walk.sort = options.sort;
     walk.reverse = options.reverse;
     walk.dirsFirst = options.dirsFirst;
+    walk.extensionsIgnoreCase = options.ignoreCase;
     walk.control = &control;
     return walk;
 }
