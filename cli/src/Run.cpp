@@ -85,9 +85,7 @@ void WarnAboutExtensions(std::string_view extensions, std::ostream& err) {
              quote = meant.find('\'', quote + 4)) {
             meant.replace(quote, 1, "'\\''");
         }
-        err << kName << ": warning: extension '" << token
-            << "' can match nothing (tokens are what follows the last \".\", separated by "
-               "blanks); try -e '"
+        err << kName << ": warning: extension '" << token << "' can match nothing; try -e '"
             << meant << "'\n";
     }
 }

@@ -131,9 +131,7 @@ TEST_F(OptionsTest, ExtensionsThatCanMatchNothingWarn) {
         EXPECT_EQ(result.err, token == nullptr
                                   ? ""
                                   : std::string("tandrel-cli: warning: extension '") + token +
-                                        "' can match nothing (tokens are what follows "
-                                        "the last \".\", separated by blanks); try -e '" +
-                                        meant + "'\n");
+                                        "' can match nothing; try -e '" + meant + "'\n");
     }
 }
 
