@@ -146,7 +146,7 @@ void IgnoreScreen::Pop() {
     marks_.pop_back();
 }
 
-void IgnoreScreen::AddRules(std::string_view text) {
+void IgnoreScreen::AddRules(std::string_view text, std::string_view base) {
     if (text.starts_with("\xEF\xBB\xBF")) {
         text.remove_prefix(3);
     }
@@ -206,7 +206,14 @@ void IgnoreScreen::AddRules(std::string_view text) {
         } else {
             rule.kind = Kind::Glob;
         }
-        rule.onNames = !rule.negative && !widen && slash == line.npos && rule.kind != Kind::Glob;
+        // Settled here: a plain rule on names alone, and a rule that names one
+        // path below the folder of its file.
+        const bool onePath = slash != line.npos && line.find_first_of("*?[\\") == line.npos;
+        rule.exact =
+            !widen && !ignoreCase_ && (slash == line.npos ? rule.kind != Kind::Glob : onePath);
+        if (onePath) {
+            rule.path = std::string(base).append(line.substr(line.starts_with('/') ? 1 : 0));
+        }
         rules_.push_back(std::move(rule));
     }
 }
@@ -233,25 +240,39 @@ bool IgnoreScreen::mayMatch(const Rule& rule, const char* name, std::string_view
     return match;
 }
 
-Screened IgnoreScreen::Screen(const char* name, std::size_t length, bool directory) const {
+bool IgnoreScreen::matches(const Rule& rule, std::string_view name, std::string_view folder) {
+    if (!rule.path.empty()) {
+        return rule.path.size() == folder.size() + name.size() && rule.path.starts_with(folder) &&
+               rule.path.ends_with(name);
+    }
+    switch (rule.kind) {
+        case Kind::Exact:
+            return name == rule.text;
+        case Kind::Prefix:
+            return name.starts_with(rule.text);
+        case Kind::Suffix:
+            return name.ends_with(rule.text);
+        default:
+            return true;
+    }
+}
+
+Screened IgnoreScreen::Screen(const char* name, std::size_t length, bool directory,
+                              std::string_view folder) const {
     const std::string_view text(name, length);
-    bool positive = false;
-    bool asWritten = false;
-    for (const Rule& rule : rules_) {
-        if ((rule.foldersOnly && !directory) || !mayMatch(rule, name, text)) {
+    // The last rule that matches decides: the last of the deepest file first.
+    for (auto rule = rules_.rbegin(); rule != rules_.rend(); ++rule) {
+        if ((rule->foldersOnly && !directory) || !mayMatch(*rule, name, text)) {
             continue;
         }
-        if (rule.negative) {
+        if (!rule->exact) {
             return Screened::Ask;
         }
-        positive = true;
-        asWritten = asWritten ||
-                    (rule.onNames &&
-                     (rule.kind == Kind::Any || (rule.kind == Kind::Exact && text == rule.text) ||
-                      (rule.kind == Kind::Prefix && text.starts_with(rule.text)) ||
-                      (rule.kind == Kind::Suffix && text.ends_with(rule.text))));
+        if (matches(*rule, text, folder)) {
+            return rule->negative ? Screened::NotIgnored : Screened::Ignored;
+        }
     }
-    return !positive ? Screened::NotIgnored : asWritten ? Screened::Ignored : Screened::Ask;
+    return Screened::NotIgnored;
 }
 
 std::unique_ptr<GitIgnore> GitIgnore::ForFolder(const char* folder) {
@@ -276,33 +297,44 @@ std::unique_ptr<GitIgnore> GitIgnore::ForFolder(const char* folder) {
         return nullptr;
     }
 
-    // The rules in force everywhere: info/exclude and the user's excludes file
-    // (core.excludesFile, else git/ignore in each XDG configuration folder).
+    // The rules in force everywhere, the weakest first: the user's excludes
+    // file (core.excludesFile, else the first git/ignore among the XDG
+    // configuration folders), then info/exclude.
     IgnoreScreen& screen = git->screen_;
     screen.Push();
     git_buf buffer = GIT_BUF_INIT;
-    if (git_repository_item_path(&buffer, git->repo_, GIT_REPOSITORY_ITEM_INFO) == 0) {
-        screen.AddRules(ReadWhole(TakeBuffer(buffer) + "exclude"));
-    }
+    std::string excludes;
     git_config* config = nullptr;
     if (git_repository_config_snapshot(&config, git->repo_) == 0) {
+        int ignoreCase = 0;
+        screen.SetIgnoreCase(git_config_get_bool(&ignoreCase, config, "core.ignorecase") == 0 &&
+                             ignoreCase != 0);
         if (git_config_get_path(&buffer, config, "core.excludesfile") == 0) {
-            screen.AddRules(ReadWhole(TakeBuffer(buffer)));
+            excludes = TakeBuffer(buffer);
         }
         git_config_free(config);
     }
-    if (git_libgit2_opts(GIT_OPT_GET_SEARCH_PATH, GIT_CONFIG_LEVEL_XDG, &buffer) == 0) {
+    if (excludes.empty() &&
+        git_libgit2_opts(GIT_OPT_GET_SEARCH_PATH, GIT_CONFIG_LEVEL_XDG, &buffer) == 0) {
         const std::string folders = TakeBuffer(buffer);
-        for (std::size_t start = 0; start <= folders.size();) {
+        for (std::size_t start = 0; start < folders.size() && excludes.empty();) {
             const std::size_t end = std::min(folders.find(':', start), folders.size());
-            screen.AddRules(ReadWhole(folders.substr(start, end - start) + "/ignore"));
+            const std::string file = folders.substr(start, end - start) + "/ignore";
+            if (::access(file.c_str(), F_OK) == 0) {
+                excludes = file;
+            }
             start = end + 1;
         }
+    }
+    screen.AddRules(ReadWhole(excludes), {});
+    if (git_repository_item_path(&buffer, git->repo_, GIT_REPOSITORY_ITEM_INFO) == 0) {
+        screen.AddRules(ReadWhole(TakeBuffer(buffer) + "exclude"), {});
     }
     // The .gitignore files above the walked folder; its own comes with Enter.
     const std::string& rel = git->rel_;
     for (std::size_t end = 0; end < rel.size(); end = rel.find('/', end) + 1) {
-        screen.AddRules(ReadWhole(git->workdir_ + rel.substr(0, end) + ".gitignore"));
+        screen.AddRules(ReadWhole(git->workdir_ + rel.substr(0, end) + ".gitignore"),
+                        rel.substr(0, end));
     }
     git->folderIgnored_ = !git->rel_.empty() && git->ignored({}, true);
     return git;
@@ -323,7 +355,7 @@ void GitIgnore::Enter(std::string_view name, bool ignored, bool hasIgnoreFile) {
     ignoredLevels_.push_back(relMarks_.size() == 1 ? folderIgnored_ : ignored);
     screen_.Push();
     if (hasIgnoreFile) {
-        screen_.AddRules(ReadWhole(workdir_ + rel_ + ".gitignore"));
+        screen_.AddRules(ReadWhole(workdir_ + rel_ + ".gitignore"), rel_);
     }
 }
 
@@ -342,7 +374,7 @@ bool GitIgnore::LeftOut(const char* name, std::size_t length, bool directory, bo
     // Inside an ignored folder everything untracked is ignored with it.
     bool leftOut = ignoredLevels_.back();
     if (!leftOut) {
-        const Screened screened = screen_.Screen(name, length, directory);
+        const Screened screened = screen_.Screen(name, length, directory, rel_);
         leftOut = screened == Screened::Ignored ||
                   (screened == Screened::Ask && ignored(text, directory));
     }

@@ -5,11 +5,11 @@
 // git's own rules (every .gitignore on the way down, info/exclude,
 // core.excludesFile). Asking it costs several system calls per name, so a
 // screen read from the same rule files settles the plain cases first: a name
-// that the last part of no rule can match, whatever its case, is not ignored;
-// a name that a positive rule on names alone ("*.o", "build/") matches as
-// written, when no negation can match it, is ignored whatever the order of
-// the rules. libgit2 decides the rest. The index is read once, on first need,
-// to keep what it tracks.
+// that no rule can match, or whose strongest matching rule is plain ("*.o",
+// "build/", "!keep.log", "/docs/api"). That also keeps a negation in a deeper
+// .gitignore that re-includes a plain name, which libgit2 1.5 drops when its
+// own file ignores nothing it could re-include. libgit2 decides the rest. The
+// index is read once, on first need, to keep what it tracks.
 
 #include <cstddef>
 #include <memory>
@@ -24,34 +24,48 @@ namespace morvash::detail {
 
 /// What the ignore rules in force tell about one name without libgit2.
 enum class Screened {
-    NotIgnored,  ///< no rule can match it
-    Ignored,     ///< a rule on names alone matches it as written, and no negation can
+    NotIgnored,  ///< no rule matches it, or a negation settles it
+    Ignored,     ///< a positive rule settles it
     Ask,         ///< libgit2 must decide
 };
 
-/// The ignore rules in force, read as far as screening needs, per folder level.
+/// The ignore rules in force, per folder level, the weakest first. A rule
+/// decides only when no stronger rule matches (the last rule of the deepest
+/// file is the strongest); the screen settles a name when every rule that
+/// could match it, down to the one that does, is plain: on names alone
+/// without wildcards but a leading or trailing "*", or naming one path.
 class IgnoreScreen {
   public:
     /// Starts a folder level; its rules go when Pop ends it.
     void Push() { marks_.push_back(rules_.size()); }
     void Pop();
-    /// Adds the rules of one ignore file's text to the current level.
-    void AddRules(std::string_view text);
-    /// Screens the NUL-terminated `name` of an entry.
-    Screened Screen(const char* name, std::size_t length, bool directory) const;
+    /// Settles nothing when git compares names without regard to case.
+    void SetIgnoreCase(bool ignoreCase) { ignoreCase_ = ignoreCase; }
+    /// Adds the rules of one ignore file's text, which lies in the folder
+    /// `base` of the work tree ("" at its top, else ending with "/").
+    void AddRules(std::string_view text, std::string_view base);
+    /// Screens the NUL-terminated `name` of an entry in the work tree's
+    /// folder `folder` ("" or ending with "/").
+    Screened Screen(const char* name, std::size_t length, bool directory,
+                    std::string_view folder) const;
 
   private:
     enum class Kind { Any, Exact, Prefix, Suffix, Glob };
     struct Rule {
         Kind kind = Kind::Any;
-        std::string text;  // the literal part, or the whole pattern for Glob
+        std::string text;  // its last part: the literal, or the whole pattern for Glob
+        std::string path;  // the one path it names, below the work tree
         bool negative = false;
         bool foldersOnly = false;
-        bool onNames = false;  // positive, on names alone, exactly as written ("*.o", "build/")
+        bool exact = false;  // plain: matched here as git matches it
     };
+    // Whether the rule's last part may match the name, whatever the case.
     static bool mayMatch(const Rule& rule, const char* name, std::string_view text);
+    // Whether a plain rule matches the name in `folder`.
+    static bool matches(const Rule& rule, std::string_view name, std::string_view folder);
     std::vector<Rule> rules_;
     std::vector<std::size_t> marks_;
+    bool ignoreCase_ = false;
 };
 
 /// The git side of one walk, for a folder inside a work tree.

@@ -1,0 +1,306 @@
+// The walk's options on real trees: what is left out (and never opened), the
+// order of each folder, git's ignore rules against git itself, other file
+// systems, the folders that cannot be read, and a stop in mid-walk.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include "Child.h"
+#include "Listing.h"
+#include "TempTree.h"
+
+using morvash::SortKey;
+using morvash::WalkOptions;
+using morvash::test::TempTree;
+
+namespace {
+
+// The listing as one text, a line per entry.
+std::string Text(CSerchFiles&& walk) {
+    std::string text;
+    for (const std::string& line : morvash::test::Lines(walk)) {
+        text += line + '\n';
+    }
+    return text;
+}
+
+std::string Listing(const std::string& path, const WalkOptions& options,
+                    const char* extensions = "") {
+    return Text(CSerchFiles(path.c_str(), extensions, options));
+}
+
+std::string Shell(const std::string& command) {
+    std::string output;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    for (int c = 0; pipe != nullptr && (c = std::fgetc(pipe)) != EOF;) {
+        output += static_cast<char>(c);
+    }
+    EXPECT_TRUE(pipe != nullptr && ::pclose(pipe) == 0) << command;
+    return output;
+}
+
+void Write(const TempTree& tree, const std::string& rel, const std::string& text) {
+    std::ofstream(tree.path(rel)) << text;
+}
+
+}  // namespace
+
+// Names are left out by glob (a leading dot matched by "*", a trailing "/"
+// for folders only), by a leading dot, and files by extension, optionally
+// without regard to case; a left-out folder is never opened.
+TEST(WalkOptions, LeavesOutByNameAndNeverOpensWhatItLeavesOut) {
+    TempTree tree;
+    for (const char* folder : {"node_modules", "node_modules/pkg", ".cache", "src"}) {
+        tree.makeFolder(folder);
+    }
+    for (const char* file : {"node_modules.txt", ".env", "src/a.c", "src/B.C", "src/a.o"}) {
+        tree.touch(file);
+    }
+    struct Case {
+        std::vector<std::string> exclude;
+        bool noHidden;
+        const char* extensions;
+        bool ignoreCase;
+        unsigned int folders;  // opened, the walked one included
+        const char* listing;
+    };
+    const Case cases[] = {
+        {{},
+         false,
+         "",
+         false,
+         5,
+         "*.cache\n.env\n*node_modules\n\t*pkg\nnode_modules.txt\n*src\n\tB.C\n\ta.c\n\ta.o\n"},
+        {{"node_modules/", "*.o"},
+         false,
+         "",
+         false,
+         3,
+         "*.cache\n.env\nnode_modules.txt\n*src\n\tB.C\n\ta.c\n"},
+        {{"*"}, false, "", false, 1, ""},
+        {{"[.n]*", "?.?"}, false, "", false, 2, "*src\n"},
+        {{}, true, "c", false, 4, "*node_modules\n\t*pkg\n*src\n\ta.c\n"},
+        {{"node*"}, true, "c", true, 2, "*src\n\tB.C\n\ta.c\n"},
+    };
+    for (const Case& c : cases) {
+        morvash::WalkControl control;
+        WalkOptions options;
+        options.exclude = c.exclude;
+        options.noHidden = c.noHidden;
+        options.extensionsIgnoreCase = c.ignoreCase;
+        options.sort = SortKey::Name;
+        options.control = &control;
+        EXPECT_EQ(Listing(tree.root(), options, c.extensions), c.listing) << c.listing;
+        EXPECT_EQ(control.Folders(), c.folders) << c.listing;
+    }
+    // The default options walk as the classic constructor does.
+    EXPECT_EQ(Listing(tree.root(), WalkOptions{}, "c"),
+              Text(CSerchFiles(tree.root().c_str(), "c", MAX_SEARCH_DEPTH)));
+}
+
+// Each folder's entries are reordered; its subtree follows its line at once.
+TEST(WalkOptions, SortsEachFolderUnderItsLine) {
+    TempTree tree;
+    tree.makeFolder("d");
+    for (const auto& [file, size, time] : {std::tuple{"f10.txt", 5, 300},
+                                           {"f9.txt", 50, 100},
+                                           {"F2.txt", 5, 200},
+                                           {"d/z", 1, 1},
+                                           {"d/a", 2, 2}}) {
+        tree.touch(file, size);
+        tree.setTime(file, time);
+    }
+    tree.setTime("d", 50);
+    const auto listing = [&](SortKey key, bool reverse, bool dirsFirst) {
+        WalkOptions options;
+        options.sort = key;
+        options.reverse = reverse;
+        options.dirsFirst = dirsFirst;
+        return Listing(tree.root(), options);
+    };
+    EXPECT_EQ(listing(SortKey::Name, false, false), "F2.txt\n*d\n\ta\n\tz\nf10.txt\nf9.txt\n");
+    EXPECT_EQ(listing(SortKey::Name, true, false), "f9.txt\nf10.txt\n*d\n\tz\n\ta\nF2.txt\n");
+    EXPECT_EQ(listing(SortKey::Name, false, true), "*d\n\ta\n\tz\nF2.txt\nf10.txt\nf9.txt\n");
+    EXPECT_EQ(listing(SortKey::Version, false, false), "F2.txt\n*d\n\ta\n\tz\nf9.txt\nf10.txt\n");
+    EXPECT_EQ(listing(SortKey::Size, false, true), "*d\n\ta\n\tz\nf9.txt\nF2.txt\nf10.txt\n");
+    EXPECT_EQ(listing(SortKey::Size, true, true), "*d\n\tz\n\ta\nf10.txt\nF2.txt\nf9.txt\n");
+    EXPECT_EQ(listing(SortKey::MTime, false, false), "f10.txt\nF2.txt\nf9.txt\n*d\n\ta\n\tz\n");
+    // Unsorted but reversed: the file system's order backwards, folders first.
+    std::string inD;
+    std::string files;
+    for (const std::string& line : morvash::test::Walk(tree.root())) {
+        (line.starts_with('\t') ? inD : files).insert(0, line == "*d" ? "" : line + '\n');
+    }
+    EXPECT_EQ(listing(SortKey::None, true, true), "*d\n" + inD + files);
+}
+
+// With git's rules the files listed are those git lists for the folder, also
+// from a folder below the top; folders holding nothing listed stay when git
+// does not ignore them. Outside a work tree nothing is left out.
+TEST(WalkOptions, GitignoreListsWhatGitLists) {
+    TempTree tree;
+    for (const char* folder : {"build", "docs", "docs/sub", "sub", "sub/cache", "empty"}) {
+        tree.makeFolder(folder);
+    }
+    for (const char* file :
+         {"top.txt", "a.log", "keep.log", "cache", "build/out.bin", "build/tracked.txt",
+          "docs/x.tmp", "docs/sub/y.tmp", "sub/top.txt", "sub/a.log", "sub/b.md", "sub/cache/c",
+          "Build.o", "x.bak", "keep.bak"}) {
+        tree.touch(file);
+    }
+    tree.link("../docs", "sub/build");  // a link: folder-only rules never match it
+    Write(tree, ".gitignore", "*.log\n!keep.log\nbuild/\n/top.txt\ndocs/*.tmp\ncache\n*.o\n");
+    Write(tree, "sub/.gitignore", "!a.log\n*.md\n");
+    WalkOptions options;
+    options.gitignore = true;
+    EXPECT_EQ(Listing(tree.root(), options), Listing(tree.root(), WalkOptions{}));
+
+    const std::string git = "cd '" + tree.root() + "' && git ";
+    Shell(git + "init -q && " + git + "add -f .gitignore build/tracked.txt Build.o");
+    // The user's rules rank below the repository's info/exclude.
+    const TempTree config;
+    config.makeFolder("git");
+    Write(config, "git/ignore", "*.bak\n");
+    Write(tree, ".git/info/exclude", "!keep.bak\n");
+    ::setenv("XDG_CONFIG_HOME", config.root().c_str(), 1);
+    for (const char* version : {"2", "4"}) {
+        Shell(git + "update-index --index-version " + version);
+        for (const std::string folder : {"", "sub", "build"}) {
+            const std::string root = folder.empty() ? tree.root() : tree.path(folder);
+            CSerchFiles walk(root.c_str(), "", options);
+            std::set<std::string> files;
+            std::set<std::string> folders;
+            for (int i = 0; i < walk.gFc_GetListFiles()->GetSize(); ++i) {
+                const bool isFolder = walk.GetEntryType(i) == morvash::EntryType::Directory;
+                (isFolder ? folders : files)
+                    .emplace(walk.FullPath(i).view().substr(root.size() + 1));
+            }
+            std::set<std::string> listed;
+            std::string output =
+                Shell("cd '" + root + "' && git ls-files -c -o --exclude-standard");
+            for (std::size_t end; (end = output.find('\n')) != std::string::npos;) {
+                listed.insert(output.substr(0, end));
+                output.erase(0, end + 1);
+            }
+            EXPECT_EQ(files, listed) << version << " " << folder;
+            if (folder.empty()) {
+                EXPECT_EQ(folders,
+                          (std::set<std::string>{"build", "docs", "docs/sub", "sub", "empty"}));
+            }
+        }
+    }
+}
+
+// Folders on another device are listed and counted, not entered.
+TEST(WalkOptions, OneFileSystemListsOtherDevicesWithoutEnteringThem) {
+    WalkOptions options;
+    options.oneFileSystem = true;
+    TempTree tree;
+    tree.makeFolder("same");
+    tree.touch("same/file");
+    EXPECT_EQ(Listing(tree.root(), options), "*same\n\tfile\n");
+    for (const bool oneFileSystem : {false, true}) {
+        options.maxDepth = 1;
+        options.oneFileSystem = oneFileSystem;
+        struct stat dev {};
+        struct stat pts {};
+        if (::stat("/dev", &dev) != 0 || ::stat("/dev/pts", &pts) != 0 ||
+            dev.st_dev == pts.st_dev) {
+            GTEST_SKIP() << "no file system mounted on /dev/pts";
+        }
+        const std::string listing = "\n" + Listing("/dev", options);
+        EXPECT_NE(listing.find("\n*pts\n"), std::string::npos);
+        EXPECT_EQ(listing.find("\tptmx\n") == std::string::npos, oneFileSystem) << listing;
+    }
+}
+
+// Every folder that cannot be read is reported with its path as built, the
+// walked one included; the rest of the walk goes on. A left-out folder is
+// never opened, so it cannot fail.
+TEST(WalkOptions, ReportsEveryFolderThatCannotBeRead) {
+    TempTree tree;
+    for (const char* folder : {"locked", "skipped", "open", "open/locked"}) {
+        tree.makeFolder(folder);
+    }
+    tree.touch("open/locked/inside");
+    tree.touch("open/file");
+    for (const char* folder : {"locked", "skipped", "open/locked"}) {
+        ::chmod(tree.path(folder).c_str(), 0);
+    }
+    const std::string report = morvash::test::RunInChild(
+        [&]() -> std::string {
+            WalkOptions options;
+            options.exclude = {"skipped"};
+            options.sort = SortKey::Name;
+            for (const std::string& root : {tree.root(), tree.root() + "/"}) {
+                CSerchFiles walk(root.c_str(), "", options);
+                const std::vector<morvash::WalkError>& errors = walk.WalkErrors();
+                if (errors.size() != 2 || errors[0].path != root + "/locked" ||
+                    errors[1].path != root + "/open/locked" || errors[0].error != EACCES ||
+                    errors[1].error != EACCES || walk.gFc_GetListFiles()->GetSize() != 4) {
+                    return "unexpected errors or lines walking " + root;
+                }
+            }
+            return "";
+        },
+        true);
+    EXPECT_EQ(report, "");
+    CSerchFiles missing(tree.path("missing").c_str(), MAX_SEARCH_DEPTH);
+    ASSERT_EQ(missing.WalkErrors().size(), 1u);
+    EXPECT_EQ(missing.WalkErrors()[0].path, tree.path("missing"));
+    EXPECT_EQ(missing.WalkErrors()[0].error, ENOENT);
+}
+
+// A stop asked for from another thread ends the walk early with what was
+// listed so far, the beginning of the whole listing; the counters follow it.
+TEST(WalkOptions, StopsMidWalkOnRequest) {
+    TempTree tree;
+    for (int i = 0; i < 20; ++i) {
+        const std::string folder = morvash::test::Numbered("d", i);
+        tree.makeFolder(folder);
+        for (int j = 0; j < 100; ++j) {
+            ::close(::creat(tree.path(folder + morvash::test::Numbered("/f", j)).c_str(), 0644));
+        }
+    }
+    const std::vector<std::string> whole = morvash::test::Walk(tree.root());
+    // On a busy machine the stopping thread may come too late: a few tries.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        morvash::WalkControl control;
+        WalkOptions options;
+        options.control = &control;
+        std::atomic<bool> watching = false;
+        std::thread stopper([&] {
+            watching = true;
+            while (control.Entries() < 200) {
+            }
+            control.RequestStop();
+        });
+        while (!watching) {
+        }
+        CSerchFiles walk(tree.root().c_str(), "", options);
+        stopper.join();
+        if (walk.WalkStopped()) {
+            const std::vector<std::string> lines = morvash::test::Lines(walk);
+            EXPECT_GE(lines.size(), 200u);
+            EXPECT_LT(lines.size(), whole.size());
+            EXPECT_TRUE(std::equal(lines.begin(), lines.end(), whole.begin()));
+            EXPECT_EQ(control.Entries(), lines.size());
+            return;
+        }
+    }
+    ADD_FAILURE() << "the walk never stopped";
+}
