@@ -203,7 +203,7 @@ TEST_F(OutputFormatsTest, GitignoreShowsWhatGitLists) {
         temp_.touch(std::string("tree/") + file);
     }
     std::ofstream(temp_.path("tree/.gitignore")) << "*.o\n!keep.o\nbuild/\n/top.c\n.hidden\n";
-    std::ofstream(temp_.path("tree/sub/.gitignore")) << "*.md\n";
+    std::ofstream(temp_.path("tree/sub/.gitignore")) << "*.md\n!top.o\n";
     Shell(tree(), "git init -q . && git add -f tracked.o");
     const json document = json::parse(Command({"--format=json", "--gitignore", tree()}).out);
     std::vector<std::string> files;
