@@ -23,9 +23,9 @@ using tandrel::dialog::ToWidgetText;
 namespace {
 
 // The window flags of a template's frame: a caption with the window-menu
-// (close) button, never a minimise or maximise box. An application window
-// (WS_EX_APPWINDOW) is a normal top-level window, which always gets a
-// task-bar entry; any other dialog is a dialog window.
+// (close) button and, with WS_MAXIMIZEBOX, the maximise button; never a
+// minimise box. An application window (WS_EX_APPWINDOW) is a normal top-level
+// window, which always gets a task-bar entry; any other dialog is a dialog window.
 Qt::WindowFlags FrameFlags(const DialogTemplate& dialog) {
     Qt::WindowFlags flags =
         dialog.HasStyle(QStringLiteral("WS_EX_APPWINDOW")) ? Qt::Window : Qt::Dialog;
@@ -33,7 +33,15 @@ Qt::WindowFlags FrameFlags(const DialogTemplate& dialog) {
     if (dialog.HasStyle(QStringLiteral("WS_SYSMENU"))) {
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     }
+    if (dialog.HasStyle(QStringLiteral("WS_MAXIMIZEBOX"))) {
+        flags |= Qt::WindowMaximizeButtonHint;
+    }
     return flags;
+}
+
+// `share` percent of `growth`, rounded down as integer dialog arithmetic does.
+int Share(int growth, int share) {
+    return growth * share / 100;
 }
 
 // The id of controls that are never addressed (IDC_STATIC).
@@ -62,8 +70,15 @@ BOOL CDialog::Create() {
     const QFont font = tandrel::dialog::DialogFont(template_.fontFace, template_.fontPoints);
     setFont(font);
     units_ = DialogUnits::ForFont(font);
-    // DS_MODALFRAME without WS_THICKFRAME: the size is fixed.
-    setFixedSize(units_.MapSize(template_.cx, template_.cy));
+    // A sizing border (WS_THICKFRAME) lets the window grow from the
+    // template's size; without one the size is fixed.
+    const QSize size = units_.MapSize(template_.cx, template_.cy);
+    if (template_.HasStyle(QStringLiteral("WS_THICKFRAME"))) {
+        setMinimumSize(size);
+        resize(size);
+    } else {
+        setFixedSize(size);
+    }
 
     QWidget* firstTabStop = nullptr;
     QWidget* previous = nullptr;
@@ -74,6 +89,9 @@ BOOL CDialog::Create() {
         }
         if (control.id != kNoId) {
             controls_.emplace(control.id, widget);
+        }
+        if (control.layout != tandrel::dialog::ControlLayout{}) {
+            placements_.push_back({widget, widget->geometry(), control.layout});
         }
         if (auto* button = qobject_cast<QPushButton*>(widget); button != nullptr) {
             ConnectCommandButton(control.id, button);
@@ -210,6 +228,20 @@ void CDialog::keyPressEvent(QKeyEvent* event) {
             return;
         default:
             QDialog::keyPressEvent(event);
+    }
+}
+
+void CDialog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    const QSize growth = size() - units_.MapSize(template_.cx, template_.cy);
+    for (const Placement& placement : placements_) {
+        const tandrel::dialog::ControlLayout& layout = placement.layout;
+        QRect geometry = placement.initial;
+        geometry.translate(Share(growth.width(), layout.moveX),
+                           Share(growth.height(), layout.moveY));
+        geometry.setSize(geometry.size() + QSize(Share(growth.width(), layout.sizeX),
+                                                 Share(growth.height(), layout.sizeY)));
+        placement.widget->setGeometry(geometry);
     }
 }
 
