@@ -5,20 +5,23 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QPushButton>
+
+#include <string>
 
 #include "tandrel/dialog/ControlFactory.h"
 #include "tandrel/dialog/DataExchange.h"
 #include "tandrel/dialog/DialogFont.h"
+#include "tandrel/dialog/OutputEdit.h"
 #include "tandrel/dialog/WidgetText.h"
 
 using tandrel::dialog::DialogTemplate;
 using tandrel::dialog::DialogUnits;
-using tandrel::dialog::FromWidgetLines;
 using tandrel::dialog::FromWidgetText;
-using tandrel::dialog::ToWidgetLines;
+using tandrel::dialog::FromWidgetUtf8;
+using tandrel::dialog::OutputEdit;
 using tandrel::dialog::ToWidgetText;
+using tandrel::dialog::ToWidgetUtf8;
 
 namespace {
 
@@ -143,8 +146,8 @@ CString CDialog::GetDlgItemText(int nID) const {
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         return FromWidgetText(edit->text());
     }
-    if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
-        return FromWidgetLines(edit->toPlainText());
+    if (auto* edit = qobject_cast<OutputEdit*>(widget)) {
+        return FromWidgetUtf8(edit->Text());
     }
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         return FromWidgetText(button->text());
@@ -156,10 +159,9 @@ void CDialog::SetDlgItemText(int nID, const CString& text) {
     QWidget* widget = GetDlgItem(nID);
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         edit->setText(ToWidgetText(text.view()));
-    } else if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
-        // One setPlainText for the whole text: the document is built once,
-        // and the edit lays out only the lines it shows.
-        edit->setPlainText(ToWidgetLines(text.view()));
+    } else if (auto* edit = qobject_cast<OutputEdit*>(widget)) {
+        std::string storage;
+        edit->SetText(ToWidgetUtf8(text.view(), storage));
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         button->setText(ToWidgetText(text.view()));
     }
