@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev
-    qt6-base-dev libqscintilla2-qt6-dev fonts-ipafont-gothic xvfb xauth
+    qt6-base-dev libqscintilla2-qt6-dev qt6-translations-l10n fonts-ipafont-gothic xvfb xauth
     clang libclang-rt-14-dev
     tree findutils
 )

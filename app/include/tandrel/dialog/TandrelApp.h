@@ -1,11 +1,13 @@
 #pragma once
 
 // CTandrelApp: the application object. It sets the process's code page from
-// the locale, as the framework's start-up does, then InitInstance runs the
+// the locale and loads Qt's Japanese texts for its standard dialogs and menus
+// whatever the locale (the program is Japanese), then InitInstance runs the
 // main dialog modally and asks for no message loop, so the program ends when
 // the dialog closes.
 
 #include <QApplication>
+#include <QTranslator>
 
 #include "morvash/platform/WinTypes.h"
 
@@ -15,7 +17,8 @@ class CTandrelApp : public QApplication {
     Q_OBJECT
 
   public:
-    /// Starts Qt and chooses the active code page from the locale.
+    /// Starts Qt, chooses the active code page from the locale and loads Qt's
+    /// Japanese translation.
     CTandrelApp(int& argc, char** argv);
 
     /// Runs InitInstance, then the message loop if it returned TRUE; returns the exit code.
@@ -25,4 +28,7 @@ class CTandrelApp : public QApplication {
 
     /// The main window while InitInstance runs it (null otherwise).
     CTandrelDlg* m_pMainWnd = nullptr;
+
+  private:
+    QTranslator qtTexts_;
 };
