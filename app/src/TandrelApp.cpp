@@ -28,6 +28,7 @@ int CTandrelApp::Run() {
 BOOL CTandrelApp::InitInstance() {
     // Qt's style draws the controls three-dimensional; nothing to enable.
     CTandrelDlg dlg;
+    dlg.SetOpeningFolder(m_strOpeningFolder);
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = nullptr;

@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QTranslator>
 
+#include "morvash/platform/CString.h"
+
 #include "morvash/platform/WinTypes.h"
 
 class CTandrelDlg;
@@ -28,6 +30,8 @@ class CTandrelApp : public QApplication {
 
     /// The main window while InitInstance runs it (null otherwise).
     CTandrelDlg* m_pMainWnd = nullptr;
+    /// The folder the main dialog opens with (empty: the root).
+    CString m_strOpeningFolder;
 
   private:
     QTranslator qtTexts_;
