@@ -2,7 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
@@ -118,9 +118,10 @@ OutputEdit::OutputEdit(const Look& look, const QFont& font, QWidget* parent)
                                                       : Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(look.horizontalScrollBar ? Qt::ScrollBarAlwaysOn
                                                           : Qt::ScrollBarAlwaysOff);
-    // Scintilla's tab stops are a number of space widths apart.
-    const int space = std::max(1, QFontMetrics(font).horizontalAdvance(QLatin1Char(' ')));
-    tabWidth_ = std::max(1, (look.tabStopPixels + space / 2) / space);
+    // Scintilla's tab stops are a number of space widths apart, measured unrounded.
+    const qreal space = QFontMetricsF(font).horizontalAdvance(QLatin1Char(' '));
+    tabWidth_ =
+        space > 0 ? std::max(1, static_cast<int>(std::lround(look.tabStopPixels / space))) : 8;
     // The context menu is this class's own.
     SendScintilla(SCI_USEPOPUP, static_cast<unsigned long>(SC_POPUP_NEVER));
     ApplyDocumentSettings();
