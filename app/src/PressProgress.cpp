@@ -6,22 +6,20 @@
 
 namespace tandrel::dialog {
 
-PressProgress::PressProgress(QWidget* dialog)
-    : QFrame(dialog),
-      count_(new QLabel(this)),
-      stop_(new QPushButton(QStringLiteral("中止"), this)) {
+PressProgress::PressProgress(QWidget* dialog) : QFrame(dialog), count_(new QLabel(this)) {
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setAutoFillBackground(true);
     auto* searching = new QLabel(QStringLiteral("検索中..."), this);
     // The count keeps its width as it grows, so the window does not jump.
     count_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     count_->setMinimumWidth(count_->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")));
-    stop_->setAutoDefault(false);
+    auto* stop = new QPushButton(QStringLiteral("中止"), this);
+    stop->setAutoDefault(false);
     auto* layout = new QGridLayout(this);
     layout->addWidget(searching, 0, 0);
     layout->addWidget(count_, 1, 0);
-    layout->addWidget(stop_, 0, 1, 2, 1, Qt::AlignVCenter);
-    connect(stop_, &QPushButton::clicked, this, &PressProgress::stopRequested);
+    layout->addWidget(stop, 0, 1, 2, 1, Qt::AlignVCenter);
+    connect(stop, &QPushButton::clicked, this, &PressProgress::stopRequested);
     hide();
 }
 
@@ -32,7 +30,6 @@ void PressProgress::Show(std::uint64_t count) {
     move((dialog->width() - width()) / 2, (dialog->height() - height()) / 2);
     raise();
     show();
-    stop_->setFocus(Qt::OtherFocusReason);
 }
 
 void PressProgress::SetCount(std::uint64_t count) {

@@ -194,6 +194,7 @@ std::optional<PressOutcome> CTandrelDlg::RunPress(PressRequest request, OutputEd
     });
 
     QWidget* expand = GetDlgItem(IDC_EXPAND);
+    const bool expandFocused = expand->hasFocus();
     expand->setEnabled(false);
     PressProgress progress(this);
     connect(&progress, &PressProgress::stopRequested, this, &CTandrelDlg::StopPress);
@@ -211,6 +212,10 @@ std::optional<PressOutcome> CTandrelDlg::RunPress(PressRequest request, OutputEd
 
     pressLoop_ = nullptr;
     expand->setEnabled(true);
+    // Disabling 展開 moved its focus on; it comes back as after any button.
+    if (expandFocused) {
+        expand->setFocus(Qt::OtherFocusReason);
+    }
     if (pressStopped_) {
         return std::nullopt;
     }

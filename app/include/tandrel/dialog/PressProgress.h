@@ -9,7 +9,6 @@
 #include <cstdint>
 
 class QLabel;
-class QPushButton;
 
 namespace tandrel::dialog {
 
@@ -20,7 +19,8 @@ class PressProgress : public QFrame {
     /// Makes the window, hidden, over `dialog`.
     explicit PressProgress(QWidget* dialog);
 
-    /// Shows the window in the middle of the dialog with `count`, the focus on "中止".
+    /// Shows the window in the middle of the dialog with `count`; the focus stays
+    /// where it is, so typing goes on where it went.
     void Show(std::uint64_t count);
     /// Shows `count` (while the window is shown).
     void SetCount(std::uint64_t count);
@@ -31,7 +31,6 @@ class PressProgress : public QFrame {
 
   private:
     QLabel* count_;
-    QPushButton* stop_;
 };
 
 }  // namespace tandrel::dialog
