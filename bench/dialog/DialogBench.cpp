@@ -10,14 +10,15 @@
 //              its own thread), then showing the document on the window's
 //              thread, then the repaint that shows it;
 //
-// then the whole press through the button, as the user makes it. With
+// then the whole press through the button, as the user makes it (with
+// --press-only nothing else, for runs taken in turns with tandrel-cli). With
 // --plain-text-edit it also times setPlainText of the same text into a
 // QPlainTextEdit that does not wrap (the output box before Scintilla), for
 // comparison. Prints the median of N runs (default 5) of each, in
 // milliseconds, on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 //
 //   tree-gen mixed 100000 /tmp/tree-100k
-//   dialog-bench [--runs N] [--plain-text-edit] /tmp/tree-100k
+//   dialog-bench [--runs N] [--press-only | --plain-text-edit] /tmp/tree-100k
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -68,6 +69,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     int runs = 5;
     bool plainTextEdit = false;
+    bool pressOnly = false;
     std::string folder;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -75,12 +77,15 @@ int main(int argc, char* argv[]) {
             runs = std::max(1, std::atoi(argv[++i]));
         } else if (arg == "--plain-text-edit") {
             plainTextEdit = true;
+        } else if (arg == "--press-only") {
+            pressOnly = true;
         } else {
             folder = arg;
         }
     }
     if (folder.empty()) {
-        std::fprintf(stderr, "usage: dialog-bench [--runs N] [--plain-text-edit] FOLDER\n");
+        std::fprintf(stderr,
+                     "usage: dialog-bench [--runs N] [--press-only | --plain-text-edit] FOLDER\n");
         return 2;
     }
 
@@ -107,6 +112,16 @@ int main(int argc, char* argv[]) {
     std::vector<double> plainSet;
     int lines = 0;
     for (int run = 0; run < runs; ++run) {
+        const auto pressNow = [&] {
+            press.push_back(Time([&] {
+                qobject_cast<QPushButton*>(dlg.GetDlgItem(IDC_EXPAND))->click();
+                QApplication::processEvents();
+            }));
+        };
+        if (pressOnly) {
+            pressNow();
+            continue;
+        }
         CString text;
         walk.push_back(Time([&] {
             CSerchFiles engine(root.enginePath, "", MAX_SEARCH_DEPTH);
@@ -143,12 +158,14 @@ int main(int argc, char* argv[]) {
             plain.clear();
         }
 
-        press.push_back(Time([&] {
-            qobject_cast<QPushButton*>(dlg.GetDlgItem(IDC_EXPAND))->click();
-            QApplication::processEvents();
-        }));
+        pressNow();
     }
     const long shownLines = output->SendScintilla(OutputEdit::SCI_GETLINECOUNT);
+    if (pressOnly) {
+        std::printf("press %.1f ms (%ld lines, median of %d runs)\n", Median(press), shownLines,
+                    runs);
+        return 0;
+    }
 
     std::printf("folder %s: %d listing lines, %ld lines in the output box, median of %d runs\n",
                 folder.c_str(), lines, shownLines, runs);
