@@ -13,20 +13,22 @@
 #include <new>
 #include <utility>
 
-namespace tandrel::dialog {
-
-// Scintilla's ILoader (its include/ILoader.h, which the QScintilla package
-// does not install): a document filled apart from any editor, then handed to
-// one. Positions are ptrdiff_t in current Scintilla and were int before; a
-// 64-bit argument reads the same through either for lengths below 2 GiB.
-struct OutputEdit::Loader::Interface {
+// Scintilla's ILoader, as its include/ILoader.h declares it (the QScintilla
+// package does not install that header): a document filled apart from any
+// editor, then handed to one. It has the same name, at the same place, as
+// Scintilla's own. Positions are ptrdiff_t in current Scintilla and were int
+// before; a 64-bit argument reads the same through either below 2 GiB.
+class ILoader {
+  public:
     virtual int Release() = 0;
     virtual int AddData(const char* data, std::ptrdiff_t length) = 0;
     virtual void* ConvertToDocument() = 0;
 
   protected:
-    ~Interface() = default;
+    ~ILoader() = default;
 };
+
+namespace tandrel::dialog {
 
 namespace {
 
@@ -142,7 +144,7 @@ OutputEdit::Loader OutputEdit::NewLoader() const {
     if (loader == 0) {
         throw std::bad_alloc();
     }
-    return Loader(reinterpret_cast<Loader::Interface*>(loader));
+    return Loader(reinterpret_cast<ILoader*>(loader));
 }
 
 void OutputEdit::Show(Loader loader) {

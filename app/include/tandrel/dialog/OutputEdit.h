@@ -25,6 +25,7 @@
 #include <string_view>
 
 class QFont;
+class ILoader;
 
 namespace tandrel::dialog {
 
@@ -58,9 +59,8 @@ class OutputEdit : public QsciScintillaBase {
 
       private:
         friend class OutputEdit;
-        struct Interface;
-        explicit Loader(Interface* loader) : loader_(loader) {}
-        Interface* loader_ = nullptr;
+        explicit Loader(ILoader* loader) : loader_(loader) {}
+        ILoader* loader_ = nullptr;
     };
 
     /// Makes an empty, editable edit with the dialog font `font`.
