@@ -64,10 +64,11 @@ class PressTest : public QObject {
         platform::SetActiveCodePage(platform::CodePage::Utf8);
         // Enough files for many chunks of the look-ahead lookup, in nested folders.
         for (int folder = 0; folder < 6; ++folder) {
-            const std::string name = "d" + std::to_string(folder);
+            const std::string name = morvash::test::Numbered("d", folder, "/");
             tree_.makeFolder(name);
             for (int file = 0; file < 150; ++file) {
-                tree_.touch(name + "/f" + std::to_string(file) + ".txt", folder * 1000 + file);
+                tree_.touch(name + morvash::test::Numbered("f", file, ".txt"),
+                            folder * 1000 + file);
             }
         }
         tree_.makeFolder("d2/inner");
