@@ -8,7 +8,7 @@ packages=(
     nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev libgit2-dev
-    qt6-base-dev fonts-ipafont-gothic xvfb xauth
+    qt6-base-dev libqscintilla2-qt6-dev qt6-translations-l10n fonts-ipafont-gothic xvfb xauth
     clang libclang-rt-14-dev
     tree findutils git
 )

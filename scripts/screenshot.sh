@@ -1,37 +1,37 @@
 #!/usr/bin/env bash
 # Writes a screenshot of the real Tandrel window (default: docs/screenshot.png):
-# under Xvfb, the main dialog after a press of "展開" on a small sample folder.
-#   scripts/screenshot.sh [OUTPUT.png]
+# under Xvfb with the openbox window manager (installed when missing), the
+# main dialog enlarged, with the size and time columns, after a press of
+# "展開" on a real folder (default: the project's render/ sources).
+#   scripts/screenshot.sh [OUTPUT.png [FOLDER]]
 # BUILD_DIR picks the build (default build/release, built when the helper is missing).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+output=$(realpath -m "${1:-$root/docs/screenshot.png}")
+folder=$(realpath "${2:-$root/render}")
 cd "$root"
-output=$(realpath -m "${1:-docs/screenshot.png}")
 build=${BUILD_DIR:-build/release}
-helper=$build/tests/dialog/tandrel-screenshot
+helper=$build/tests/app/tandrel-screenshot
 
 if [ ! -x "$helper" ]; then
     scripts/deps.sh
     cmake --preset release
     cmake --build --preset release -j "$(nproc)" --target tandrel-screenshot
-    helper=build/release/tests/dialog/tandrel-screenshot
+    helper=build/release/tests/app/tandrel-screenshot
+fi
+# A window manager draws the title bar; only the screenshot needs one.
+if ! command -v openbox > /dev/null; then
+    sudo_cmd=()
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo_cmd=(sudo)
+    fi
+    "${sudo_cmd[@]}" apt-get update
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends openbox
 fi
 
-# The sample: the folder of the documentation's worked example, with a few
-# Japanese names beside it.
-sample=$(mktemp -d)
-trap 'rm -rf "$sample"' EXIT
-work=$sample/work
-mkdir -p "$work/docs" "$work/empty" "$work/src/lib" "$work/資料"
-printf 'notes\n' > "$work/docs/a.txt"
-printf 'more notes\n' > "$work/docs/b.txt"
-printf 'read me\n' > "$work/readme.txt"
-printf 'int x;\n' > "$work/src/lib/x.c"
-printf 'int main() {}\n' > "$work/src/main.c"
-printf '議事録\n' > "$work/資料/会議メモ.txt"
-printf '予定\n' > "$work/資料/日程表.csv"
-
 mkdir -p "$(dirname "$output")"
+# One X session: openbox first, then the helper once it manages the screen.
 LANG=C.UTF-8 LC_ALL=C.UTF-8 \
-    TANDREL_SCREENSHOT_FOLDER="$work" TANDREL_SCREENSHOT_OUTPUT="$output" \
-    xvfb-run -a -s "-screen 0 800x600x24" "$helper"
+    TANDREL_SCREENSHOT_FOLDER="$folder" TANDREL_SCREENSHOT_OUTPUT="$output" \
+    xvfb-run -a -s "-screen 0 1024x768x24" \
+    bash -c 'openbox & wm=$!; sleep 1; "$0"; status=$?; kill "$wm"; exit "$status"' "$helper"

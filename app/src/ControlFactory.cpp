@@ -4,9 +4,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <cstddef>
+#include <string_view>
+
+#include "tandrel/dialog/OutputEdit.h"
 #include "tandrel/dialog/Resources.h"
 
 namespace tandrel::dialog {
@@ -25,24 +28,20 @@ QWidget* CreateEdit(const ControlTemplate& control, QWidget* parent, const Dialo
         edit->setReadOnly(control.HasStyle(QStringLiteral("ES_READONLY")));
         return edit;
     }
-    auto* edit = new QPlainTextEdit(control.text, parent);
+    const OutputEdit::Look look{
+        .readOnly = control.HasStyle(QStringLiteral("ES_READONLY")),
+        .wrap = !control.HasStyle(QStringLiteral("ES_AUTOHSCROLL")),
+        .verticalScrollBar = control.HasStyle(QStringLiteral("WS_VSCROLL")),
+        .horizontalScrollBar = control.HasStyle(QStringLiteral("WS_HSCROLL")),
+        .tabStopPixels = units.MapX(kEditTabStopUnits),
+    };
+    auto* edit = new OutputEdit(look, parent->font(), parent);
     if (!control.HasStyle(QStringLiteral("WS_BORDER"))) {
         edit->setFrameShape(QFrame::NoFrame);
     }
-    edit->setReadOnly(control.HasStyle(QStringLiteral("ES_READONLY")));
-    edit->setLineWrapMode(control.HasStyle(QStringLiteral("ES_AUTOHSCROLL"))
-                              ? QPlainTextEdit::NoWrap
-                              : QPlainTextEdit::WidgetWidth);
-    edit->setVerticalScrollBarPolicy(control.HasStyle(QStringLiteral("WS_VSCROLL"))
-                                         ? Qt::ScrollBarAlwaysOn
-                                         : Qt::ScrollBarAlwaysOff);
-    edit->setHorizontalScrollBarPolicy(control.HasStyle(QStringLiteral("WS_HSCROLL"))
-                                           ? Qt::ScrollBarAlwaysOn
-                                           : Qt::ScrollBarAlwaysOff);
-    // In a dialog Tab moves on to the next control; the edit keeps Enter
-    // (ES_WANTRETURN) because it accepts the key before the dialog sees it.
-    edit->setTabChangesFocus(true);
-    edit->setTabStopDistance(units.MapX(kEditTabStopUnits));
+    // The edit keeps Enter (ES_WANTRETURN) and passes Tab on to the dialog.
+    const QByteArray text = control.text.toUtf8();
+    edit->SetText(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
     return edit;
 }
 

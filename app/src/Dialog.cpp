@@ -5,27 +5,30 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QPushButton>
+
+#include <string>
 
 #include "tandrel/dialog/ControlFactory.h"
 #include "tandrel/dialog/DataExchange.h"
 #include "tandrel/dialog/DialogFont.h"
+#include "tandrel/dialog/OutputEdit.h"
 #include "tandrel/dialog/WidgetText.h"
 
 using tandrel::dialog::DialogTemplate;
 using tandrel::dialog::DialogUnits;
-using tandrel::dialog::FromWidgetLines;
 using tandrel::dialog::FromWidgetText;
-using tandrel::dialog::ToWidgetLines;
+using tandrel::dialog::FromWidgetUtf8;
+using tandrel::dialog::OutputEdit;
 using tandrel::dialog::ToWidgetText;
+using tandrel::dialog::ToWidgetUtf8;
 
 namespace {
 
 // The window flags of a template's frame: a caption with the window-menu
-// (close) button, never a minimise or maximise box. An application window
-// (WS_EX_APPWINDOW) is a normal top-level window, which always gets a
-// task-bar entry; any other dialog is a dialog window.
+// (close) button and, with WS_MAXIMIZEBOX, the maximise button; never a
+// minimise box. An application window (WS_EX_APPWINDOW) is a normal top-level
+// window, which always gets a task-bar entry; any other dialog is a dialog window.
 Qt::WindowFlags FrameFlags(const DialogTemplate& dialog) {
     Qt::WindowFlags flags =
         dialog.HasStyle(QStringLiteral("WS_EX_APPWINDOW")) ? Qt::Window : Qt::Dialog;
@@ -33,7 +36,15 @@ Qt::WindowFlags FrameFlags(const DialogTemplate& dialog) {
     if (dialog.HasStyle(QStringLiteral("WS_SYSMENU"))) {
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     }
+    if (dialog.HasStyle(QStringLiteral("WS_MAXIMIZEBOX"))) {
+        flags |= Qt::WindowMaximizeButtonHint;
+    }
     return flags;
+}
+
+// `share` percent of `growth`, rounded down as integer dialog arithmetic does.
+int Share(int growth, int share) {
+    return growth * share / 100;
 }
 
 // The id of controls that are never addressed (IDC_STATIC).
@@ -62,8 +73,15 @@ BOOL CDialog::Create() {
     const QFont font = tandrel::dialog::DialogFont(template_.fontFace, template_.fontPoints);
     setFont(font);
     units_ = DialogUnits::ForFont(font);
-    // DS_MODALFRAME without WS_THICKFRAME: the size is fixed.
-    setFixedSize(units_.MapSize(template_.cx, template_.cy));
+    // A sizing border (WS_THICKFRAME) lets the window grow from the
+    // template's size; without one the size is fixed.
+    const QSize size = units_.MapSize(template_.cx, template_.cy);
+    if (template_.HasStyle(QStringLiteral("WS_THICKFRAME"))) {
+        setMinimumSize(size);
+        resize(size);
+    } else {
+        setFixedSize(size);
+    }
 
     QWidget* firstTabStop = nullptr;
     QWidget* previous = nullptr;
@@ -74,6 +92,9 @@ BOOL CDialog::Create() {
         }
         if (control.id != kNoId) {
             controls_.emplace(control.id, widget);
+        }
+        if (control.layout != tandrel::dialog::ControlLayout{}) {
+            placements_.push_back({widget, widget->geometry(), control.layout});
         }
         if (auto* button = qobject_cast<QPushButton*>(widget); button != nullptr) {
             ConnectCommandButton(control.id, button);
@@ -125,8 +146,8 @@ CString CDialog::GetDlgItemText(int nID) const {
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         return FromWidgetText(edit->text());
     }
-    if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
-        return FromWidgetLines(edit->toPlainText());
+    if (auto* edit = qobject_cast<OutputEdit*>(widget)) {
+        return FromWidgetUtf8(edit->Text());
     }
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         return FromWidgetText(button->text());
@@ -138,10 +159,9 @@ void CDialog::SetDlgItemText(int nID, const CString& text) {
     QWidget* widget = GetDlgItem(nID);
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         edit->setText(ToWidgetText(text.view()));
-    } else if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
-        // One setPlainText for the whole text: the document is built once,
-        // and the edit lays out only the lines it shows.
-        edit->setPlainText(ToWidgetLines(text.view()));
+    } else if (auto* edit = qobject_cast<OutputEdit*>(widget)) {
+        std::string storage;
+        edit->SetText(ToWidgetUtf8(text.view(), storage));
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         button->setText(ToWidgetText(text.view()));
     }
@@ -210,6 +230,20 @@ void CDialog::keyPressEvent(QKeyEvent* event) {
             return;
         default:
             QDialog::keyPressEvent(event);
+    }
+}
+
+void CDialog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    const QSize growth = size() - units_.MapSize(template_.cx, template_.cy);
+    for (const Placement& placement : placements_) {
+        const tandrel::dialog::ControlLayout& layout = placement.layout;
+        QRect geometry = placement.initial;
+        geometry.translate(Share(growth.width(), layout.moveX),
+                           Share(growth.height(), layout.moveY));
+        geometry.setSize(geometry.size() + QSize(Share(growth.width(), layout.sizeX),
+                                                 Share(growth.height(), layout.sizeY)));
+        placement.widget->setGeometry(geometry);
     }
 }
 

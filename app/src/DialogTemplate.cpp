@@ -25,6 +25,18 @@ std::optional<DialogRect> ToRect(const QJsonValue& value) {
     return DialogRect{array[0].toInt(), array[1].toInt(), array[2].toInt(), array[3].toInt()};
 }
 
+// Reads [moveX, moveY, sizeX, sizeY]; a missing layout keeps the control in place.
+std::optional<ControlLayout> ToLayout(const QJsonValue& value) {
+    if (value.isUndefined()) {
+        return ControlLayout{};
+    }
+    const QJsonArray array = value.toArray();
+    if (array.size() != 4) {
+        return std::nullopt;
+    }
+    return ControlLayout{array[0].toInt(), array[1].toInt(), array[2].toInt(), array[3].toInt()};
+}
+
 }  // namespace
 
 std::optional<DialogTemplate> DialogTemplate::FromJson(const QByteArray& json) {
@@ -51,7 +63,8 @@ std::optional<DialogTemplate> DialogTemplate::FromJson(const QByteArray& json) {
     for (const QJsonValue& item : root["controls"].toArray()) {
         const QJsonObject control = item.toObject();
         const std::optional<DialogRect> rect = ToRect(control["rect"]);
-        if (!rect) {
+        const std::optional<ControlLayout> layout = ToLayout(control["layout"]);
+        if (!rect || !layout) {
             return std::nullopt;
         }
         result.controls.push_back(ControlTemplate{
@@ -62,6 +75,7 @@ std::optional<DialogTemplate> DialogTemplate::FromJson(const QByteArray& json) {
             .rect = *rect,
             .text = control["text"].toString(),
             .icon = control["icon"].toInt(),
+            .layout = *layout,
         });
     }
     return result;

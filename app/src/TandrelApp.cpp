@@ -1,5 +1,8 @@
 #include "tandrel/dialog/TandrelApp.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+
 #include "morvash/platform/CodePage.h"
 #include "tandrel/dialog/Resources.h"
 #include "tandrel/dialog/TandrelDlg.h"
@@ -10,6 +13,12 @@ CTandrelApp::CTandrelApp(int& argc, char** argv) : QApplication(argc, argv) {
     // desktop entry let desktops match the window to its menu entry and icon.
     setApplicationVersion(tandrel::dialog::LoadVersionInfo().fileVersion);
     setDesktopFileName(QStringLiteral("tandrel"));
+    // The folder picker, the edits' context menus and the message boxes'
+    // buttons speak Japanese, as the rest of the program does.
+    if (qtTexts_.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        installTranslator(&qtTexts_);
+    }
 }
 
 int CTandrelApp::Run() {
@@ -19,6 +28,7 @@ int CTandrelApp::Run() {
 BOOL CTandrelApp::InitInstance() {
     // Qt's style draws the controls three-dimensional; nothing to enable.
     CTandrelDlg dlg;
+    dlg.SetOpeningFolder(m_strOpeningFolder);
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = nullptr;

@@ -1,23 +1,37 @@
 #include "tandrel/dialog/TandrelDlg.h"
 
+#include <QEventLoop>
 #include <QPushButton>
+#include <QTimer>
 
 #include <array>
+#include <chrono>
 #include <memory>
+#include <utility>
 
-#include "morvash/SerchFiles.h"
 #include "tandrel/dialog/AboutDlg.h"
 #include "tandrel/dialog/DataExchange.h"
 #include "tandrel/dialog/MessageBox.h"
+#include "tandrel/dialog/PressProgress.h"
 #include "tandrel/dialog/Resources.h"
 #include "tandrel/dialog/WaitCursor.h"
-#include "tandrel/render/PrefetchLookup.h"
 #include "tandrel/render/TreeText.h"
+
+using tandrel::dialog::OutputEdit;
+using tandrel::dialog::Press;
+using tandrel::dialog::PressOutcome;
+using tandrel::dialog::PressProgress;
+using tandrel::dialog::PressRequest;
 
 namespace {
 
-// The folder the dialog opens with: the root of the file system.
+// The folder the dialog opens with unless told another: the root of the file system.
 constexpr const char* kOpeningFolder = "/";
+
+// A press shows its progress window once it has lasted this long, and then
+// updates the count this often.
+constexpr std::chrono::milliseconds kProgressDelay{500};
+constexpr std::chrono::milliseconds kProgressInterval{250};
 
 }  // namespace
 
@@ -31,6 +45,8 @@ CTandrelDlg::CTandrelDlg(QWidget* pParent)
       m_bRootFullPath(FALSE),
       m_bNoSubfolders(FALSE),
       m_hIcon(tandrel::dialog::LoadIcon(IDR_MAINFRAME)) {}
+
+CTandrelDlg::~CTandrelDlg() = default;
 
 void CTandrelDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -65,7 +81,8 @@ BOOL CTandrelDlg::OnInitDialog() {
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
 
-    SetDlgItemText(IDC_FOLDER, kOpeningFolder);
+    SetDlgItemText(IDC_FOLDER,
+                   m_strOpeningFolder.IsEmpty() ? CString(kOpeningFolder) : m_strOpeningFolder);
 
     m_bFileName = TRUE;
     m_bExtension = TRUE;
@@ -106,7 +123,25 @@ tandrel::TreeOptions CTandrelDlg::TreeOptionsFromFlags() const {
     };
 }
 
+void CTandrelDlg::OnOK() {
+    if (pressLoop_ == nullptr) {
+        CDialog::OnOK();
+    }
+}
+
+void CTandrelDlg::OnCancel() {
+    if (pressLoop_ != nullptr) {
+        StopPress();
+    } else {
+        CDialog::OnCancel();
+    }
+}
+
 void CTandrelDlg::OnExpand() {
+    auto* output = qobject_cast<OutputEdit*>(GetDlgItem(IDC_OUTPUT));
+    if (pressLoop_ != nullptr || output == nullptr) {
+        return;
+    }
     tandrel::dialog::WaitCursor wait;
 
     UpdateData(TRUE);
@@ -117,28 +152,81 @@ void CTandrelDlg::OnExpand() {
 
     const CString extensions = GetDlgItemText(IDC_EXTENSIONS);
     const CString folder = GetDlgItemText(IDC_FOLDER);
-    const tandrel::RootFolder root = tandrel::PrepareRootFolder(folder, m_bRootFullPath);
+    tandrel::RootFolder root = tandrel::PrepareRootFolder(folder, m_bRootFullPath);
 
-    auto engine = std::make_unique<CSerchFiles>(root.enginePath, extensions,
-                                                m_bNoSubfolders ? 0U : MAX_SEARCH_DEPTH);
-    const tandrel::TreeOptions options = TreeOptionsFromFlags();
-    tandrel::BuildResult result = tandrel::BuildResult::Complete;
-    {
-        // Worker threads look the files up ahead of the renderer; they end
-        // before the engine does.
-        const auto prefetch = tandrel::PrefetchFileInfo(*engine, options.fileName);
-        result = tandrel::BuildTreeText(
-            root.rootLabel, *engine->gFc_GetListFiles(), engine->gFc_GetNumOfDir(),
-            engine->gFc_GetNumOfFile(), [&prefetch](int index) { return (*prefetch)(index); },
-            options, m_strOutput);
+    std::optional<PressOutcome> outcome = RunPress(
+        PressRequest{
+            .enginePath = std::move(root.enginePath),
+            .rootLabel = std::move(root.rootLabel),
+            .extensions = extensions,
+            .maxDepth = m_bNoSubfolders ? 0U : MAX_SEARCH_DEPTH,
+            .options = TreeOptionsFromFlags(),
+        },
+        output->NewLoader());
+    if (!outcome) {
+        return;
     }
-
-    if (result == tandrel::BuildResult::Complete) {
-        SetDlgItemText(IDC_OUTPUT, m_strOutput);
-        engine.reset();
+    m_strOutput = std::move(outcome->text);
+    if (outcome->result == tandrel::BuildResult::Complete) {
+        output->Show(std::move(outcome->shown));
         return;
     }
     wait.End();
     AfxMessageBox(tandrel::DepthErrorMessage(), MB_ICONHAND);
-    engine.reset();
+}
+
+std::optional<PressOutcome> CTandrelDlg::RunPress(PressRequest request, OutputEdit::Loader shown) {
+    // A stopped press may still be ending; it goes before the next one starts.
+    press_.reset();
+    QEventLoop loop;
+    pressLoop_ = &loop;
+    pressStopped_ = false;
+    press_ = std::make_unique<Press>(std::move(request), std::move(shown), [this] {
+        // On the press's thread: the window's thread ends the wait.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (pressLoop_ != nullptr && press_ != nullptr && press_->Done()) {
+                    pressLoop_->quit();
+                }
+            },
+            Qt::QueuedConnection);
+    });
+
+    QWidget* expand = GetDlgItem(IDC_EXPAND);
+    const bool expandFocused = expand->hasFocus();
+    expand->setEnabled(false);
+    PressProgress progress(this);
+    connect(&progress, &PressProgress::stopRequested, this, &CTandrelDlg::StopPress);
+    QTimer showProgress;
+    showProgress.setSingleShot(true);
+    connect(&showProgress, &QTimer::timeout, this,
+            [this, &progress] { progress.Show(press_->Progress()); });
+    QTimer updateProgress;
+    connect(&updateProgress, &QTimer::timeout, this,
+            [this, &progress] { progress.SetCount(press_->Progress()); });
+    showProgress.start(kProgressDelay);
+    updateProgress.start(kProgressInterval);
+
+    loop.exec();
+
+    pressLoop_ = nullptr;
+    expand->setEnabled(true);
+    // Disabling 展開 moved its focus on; it comes back as after any button.
+    if (expandFocused) {
+        expand->setFocus(Qt::OtherFocusReason);
+    }
+    if (pressStopped_) {
+        return std::nullopt;
+    }
+    return press_->TakeOutcome();
+}
+
+void CTandrelDlg::StopPress() {
+    if (pressLoop_ == nullptr) {
+        return;
+    }
+    press_->Stop();
+    pressStopped_ = true;
+    pressLoop_->quit();
 }

@@ -1,6 +1,7 @@
-#include "tandrel/dialog/TandrelApp.h"
+#include <iostream>
+
+#include "tandrel/dialog/CommandLine.h"
 
 int main(int argc, char* argv[]) {
-    CTandrelApp theApp(argc, argv);
-    return theApp.Run();
+    return tandrel::dialog::RunProgram(argc, argv, std::cout, std::cerr);
 }

@@ -92,7 +92,7 @@ class DialogTemplateTest : public QObject {
         QCOMPARE(dialog->id, IDD_MAIN);
         QCOMPARE(dialog->caption, QStringLiteral("ロスミナ"));
         QCOMPARE(dialog->style, (QStringList{"WS_POPUP", "WS_VISIBLE", "WS_CAPTION", "WS_SYSMENU",
-                                             "DS_MODALFRAME"}));
+                                             "WS_THICKFRAME", "WS_MAXIMIZEBOX", "DS_MODALFRAME"}));
         QCOMPARE(dialog->exStyle, QStringList{"WS_EX_APPWINDOW"});
         QCOMPARE(dialog->fontFace, QStringLiteral("ＭＳ Ｐゴシック"));
         QCOMPARE(dialog->fontPoints, 9);

@@ -1,9 +1,12 @@
 // Test helper behind scripts/screenshot.sh: shows the real main dialog,
-// presses "展開" on the folder named by TANDREL_SCREENSHOT_FOLDER and writes
-// the window, as the display server holds it, to the PNG file named by
-// TANDREL_SCREENSHOT_OUTPUT. The program itself reads no environment; only
-// this helper does.
+// enlarged to TANDREL_SCREENSHOT_SIZE ("WIDTHxHEIGHT", default 760x600), ticks
+// the size and time columns, presses "展開" on the folder named by
+// TANDREL_SCREENSHOT_FOLDER and writes the window with its frame, as the
+// display server shows it (title bar and all, when a window manager runs), to
+// the PNG file named by TANDREL_SCREENSHOT_OUTPUT. The program itself reads no
+// environment; only this helper does.
 
+#include <QCheckBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -19,8 +22,11 @@ int main(int argc, char* argv[]) {
     CTandrelApp app(argc, argv);
     const QString folder = qEnvironmentVariable("TANDREL_SCREENSHOT_FOLDER");
     const QString output = qEnvironmentVariable("TANDREL_SCREENSHOT_OUTPUT");
-    if (folder.isEmpty() || output.isEmpty()) {
-        std::cerr << "set TANDREL_SCREENSHOT_FOLDER and TANDREL_SCREENSHOT_OUTPUT\n";
+    const QStringList size =
+        qEnvironmentVariable("TANDREL_SCREENSHOT_SIZE", QStringLiteral("760x600")).split('x');
+    if (folder.isEmpty() || output.isEmpty() || size.size() != 2) {
+        std::cerr << "set TANDREL_SCREENSHOT_FOLDER, TANDREL_SCREENSHOT_OUTPUT"
+                     " (and TANDREL_SCREENSHOT_SIZE=WIDTHxHEIGHT)\n";
         return 2;
     }
 
@@ -30,16 +36,23 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     dlg.SetDlgItemText(IDC_FOLDER, tandrel::dialog::FromWidgetText(folder));
+    for (int id : {IDC_SIZE, IDC_TIMESTAMP}) {
+        qobject_cast<QCheckBox*>(dlg.GetDlgItem(id))->setChecked(true);
+    }
+    dlg.resize(size[0].toInt(), size[1].toInt());
     dlg.show();
     if (!QTest::qWaitForWindowExposed(&dlg)) {
         std::cerr << "the window was never shown\n";
         return 1;
     }
     qobject_cast<QPushButton*>(dlg.GetDlgItem(IDC_EXPAND))->click();
-    // Let the output box and the window repaint before reading the screen.
-    QTest::qWait(300);
+    // Let the window manager frame the window and everything repaint.
+    QTest::qWait(1000);
 
-    const QPixmap shot = dlg.screen()->grabWindow(dlg.winId());
+    // The screen's pixels under the frame: the window and its decoration.
+    const QRect frame = dlg.frameGeometry();
+    const QPixmap shot =
+        dlg.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
     if (shot.isNull() || !shot.save(output, "PNG")) {
         std::cerr << "could not write " << output.toStdString() << "\n";
         return 1;

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -18,6 +17,7 @@
 #include "morvash/SerchFiles.h"
 #include "morvash/platform/CodePage.h"
 #include "tandrel/dialog/AboutDlg.h"
+#include "tandrel/dialog/OutputEdit.h"
 #include "tandrel/dialog/ResourceIds.h"
 #include "tandrel/dialog/TandrelDlg.h"
 #include "tandrel/dialog/WidgetText.h"
@@ -25,6 +25,7 @@
 
 using morvash::test::TempTree;
 using tandrel::dialog::FromWidgetText;
+using tandrel::dialog::OutputEdit;
 using tandrel::dialog::test::Control;
 using tandrel::dialog::test::WhenMenuShown;
 using tandrel::dialog::test::WhenModalShown;
@@ -58,8 +59,11 @@ CString ExpectedText(const std::string& folder, BOOL fileName, BOOL extension) {
     return text;
 }
 
+// The output box's text with its line ends shown as LF.
 QString OutputBoxText(const CTandrelDlg& dlg) {
-    return Control<QPlainTextEdit>(dlg, IDC_OUTPUT)->toPlainText();
+    const std::string_view text = Control<OutputEdit>(dlg, IDC_OUTPUT)->Text();
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))
+        .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 // Builds the dialog, shows it and types `folder` (when given) into the folder edit.
@@ -117,17 +121,18 @@ class TandrelDlgTest : public QObject {
         QCOMPARE(dlg.focusWidget(), dlg.GetDlgItem(IDC_FOLDER));
     }
 
-    void windowIsAFixedCaptionedApplicationWindow() {
+    void windowIsAResizableCaptionedApplicationWindow() {
         CTandrelDlg dlg;
         QVERIFY(dlg.Create());
         QCOMPARE(dlg.windowTitle(), QStringLiteral("ロスミナ"));
         const QSize size = dlg.Units().MapSize(227, 260);
         QCOMPARE(dlg.minimumSize(), size);
-        QCOMPARE(dlg.maximumSize(), size);
+        QCOMPARE(dlg.size(), size);
+        QCOMPARE(dlg.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
         const Qt::WindowFlags flags = dlg.windowFlags();
         QCOMPARE(flags & Qt::WindowType_Mask, Qt::Window);
         QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
-        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QVERIFY(flags & Qt::WindowMaximizeButtonHint);
         QVERIFY(flags & Qt::WindowCloseButtonHint);
         const QList<QSize> sizes = dlg.windowIcon().availableSizes();
         QVERIFY(sizes.contains(QSize(32, 32)));
@@ -137,10 +142,10 @@ class TandrelDlgTest : public QObject {
     void outputBoxIsAnEditableUnwrappedBoxWithAVerticalScrollBar() {
         CTandrelDlg dlg;
         QVERIFY(dlg.Create());
-        auto* output = Control<QPlainTextEdit>(dlg, IDC_OUTPUT);
+        auto* output = Control<OutputEdit>(dlg, IDC_OUTPUT);
         QVERIFY(output != nullptr);
-        QVERIFY(!output->isReadOnly());
-        QCOMPARE(output->lineWrapMode(), QPlainTextEdit::NoWrap);
+        QCOMPARE(output->SendScintilla(OutputEdit::SCI_GETREADONLY), 0);
+        QCOMPARE(output->SendScintilla(OutputEdit::SCI_GETWRAPMODE), OutputEdit::SC_WRAP_NONE);
         QCOMPARE(output->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
         QCOMPARE(output->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     }
@@ -189,7 +194,7 @@ class TandrelDlgTest : public QObject {
         MakeSampleTree(tree);
         CTandrelDlg dlg;
         QVERIFY(Open(dlg, tree.root()));
-        Control<QPlainTextEdit>(dlg, IDC_OUTPUT)->setPlainText(QStringLiteral("typed by the user"));
+        Control<OutputEdit>(dlg, IDC_OUTPUT)->SetText("typed by the user");
 
         Press(dlg, IDC_EXPAND);
 
@@ -250,7 +255,7 @@ class TandrelDlgTest : public QObject {
         tree.makeChain("", "d", 34);
         CTandrelDlg dlg;
         QVERIFY(Open(dlg, tree.root()));
-        Control<QPlainTextEdit>(dlg, IDC_OUTPUT)->setPlainText(QStringLiteral("before\nthe press"));
+        Control<OutputEdit>(dlg, IDC_OUTPUT)->SetText("before\r\nthe press");
 
         bool shown = false;
         QString caption;
@@ -325,13 +330,13 @@ class TandrelDlgTest : public QObject {
     void enterInTheOutputBoxInsertsALineBreak() {
         CTandrelDlg dlg;
         QVERIFY(Open(dlg));
-        auto* output = Control<QPlainTextEdit>(dlg, IDC_OUTPUT);
+        auto* output = Control<OutputEdit>(dlg, IDC_OUTPUT);
         output->setFocus();
         QTest::keyClicks(output, QStringLiteral("ab"));
         QTest::keyClick(output, Qt::Key_Return);
         QTest::keyClicks(output, QStringLiteral("c"));
         QVERIFY(dlg.isVisible());
-        QCOMPARE(output->toPlainText(), QStringLiteral("ab\nc"));
+        QCOMPARE(OutputBoxText(dlg), QStringLiteral("ab\nc"));
     }
 
     void enterOnAFocusedButtonPressesIt() {

@@ -1,7 +1,10 @@
-// Text crosses the widget boundary in the active code page, and a multi-line
-// text's CR LF line ends become the widget's line breaks and back.
+// Text crosses the widget boundary in the active code page; the output edit
+// takes UTF-8 with the text's own CR LF line ends.
 
 #include <QTest>
+
+#include <string>
+#include <string_view>
 
 #include "morvash/platform/CodePage.h"
 #include "tandrel/dialog/WidgetText.h"
@@ -28,22 +31,23 @@ class WidgetTextTest : public QObject {
                  std::string_view("\xCC\xA7\xB2\xD9"));
     }
 
-    void crLfBecomesALineBreak() {
-        QCOMPARE(ToWidgetLines("work\r\n├ a\r\n\r\nsum"), QStringLiteral("work\n├ a\n\nsum"));
+    void outputEditTextIsUtf8WithItsLineEnds() {
+        std::string storage;
+        const std::string_view text = "work\r\n├ a\r\n\r\nsum";
+        QVERIFY(ToWidgetUtf8(text, storage).data() == text.data());
+        QCOMPARE(ToWidgetUtf8("a\xFF"
+                              "b",
+                              storage),
+                 std::string_view("a\xEF\xBF\xBD"
+                                  "b"));
+        QCOMPARE(FromWidgetUtf8("a\r\nb").view(), std::string_view("a\r\nb"));
     }
 
-    void lonelyCrAndLfStay() { QCOMPARE(ToWidgetLines("a\rb\nc\r"), QStringLiteral("a\rb\nc\r")); }
-
-    void lineBreaksBecomeCrLf() {
-        QCOMPARE(FromWidgetLines(QStringLiteral("work\n\nsum")).view(),
-                 std::string_view("work\r\n\r\nsum"));
-    }
-
-    void codePage932LinesConvertToo() {
+    void codePage932OutputEditTextConvertsToo() {
         platform::SetActiveCodePage(platform::CodePage::Cp932);
-        QCOMPARE(ToWidgetLines("\x84\xA4 x\r\n"), QStringLiteral("└ x\n"));
-        QCOMPARE(FromWidgetLines(QStringLiteral("└ x\n")).view(),
-                 std::string_view("\x84\xA4 x\r\n"));
+        std::string storage;
+        QCOMPARE(ToWidgetUtf8("\x84\xA4 x\r\n", storage), std::string_view("└ x\r\n"));
+        QCOMPARE(FromWidgetUtf8("└ x\r\n").view(), std::string_view("\x84\xA4 x\r\n"));
     }
 };
 

@@ -2,7 +2,7 @@
 
 // Makes the Qt widget that stands for one control of a dialog template:
 //
-//   EDITTEXT             QLineEdit, or with ES_MULTILINE a QPlainTextEdit that
+//   EDITTEXT             QLineEdit, or with ES_MULTILINE an OutputEdit that
 //                        does not wrap (ES_AUTOHSCROLL), shows its vertical
 //                        scroll bar with WS_VSCROLL, takes Enter as a line
 //                        break (ES_WANTRETURN) and leaves Tab to the dialog

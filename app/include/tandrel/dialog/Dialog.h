@@ -11,6 +11,9 @@
 // and the close button end it with OnCancel. A control that takes Enter
 // itself (a multi-line edit) keeps it.
 //
+// A template with WS_THICKFRAME makes a resizable window whose smallest size
+// is the template's; its controls follow the growth as their layouts say.
+//
 // The window menu belongs to the window manager on Linux, so a dialog whose
 // template has WS_SYSMENU offers its entries as the context menu of its
 // background (right click or the Menu key): "閉じる(&C)" (SC_CLOSE), then
@@ -18,8 +21,10 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QRect>
 
 #include <map>
+#include <vector>
 
 #include "morvash/platform/CString.h"
 #include "morvash/platform/WinTypes.h"
@@ -87,6 +92,7 @@ class CDialog : public QDialog {
 
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   public:
     /// Qt's accept and reject (Esc, the close button) end the dialog through OnOK and OnCancel.
@@ -94,6 +100,13 @@ class CDialog : public QDialog {
     void reject() override;
 
   private:
+    // A control that follows the window's growth, from where the template put it.
+    struct Placement {
+        QWidget* widget;
+        QRect initial;
+        tandrel::dialog::ControlLayout layout;
+    };
+
     void ConnectCommandButton(int id, QPushButton* button);
     void CreateSystemMenu();
 
@@ -102,6 +115,7 @@ class CDialog : public QDialog {
     tandrel::dialog::DialogTemplate template_;
     tandrel::dialog::DialogUnits units_{0, 0};
     std::map<int, QWidget*> controls_;
+    std::vector<Placement> placements_;
     QPushButton* defaultButton_ = nullptr;
     QMenu* systemMenu_ = nullptr;
     QIcon bigIcon_;

@@ -11,9 +11,13 @@
 //                       "style": ["WS_TABSTOP"], "rect": [178, 7, 50, 14], "text": "OK" } ] }
 //
 // Sizes and rectangles are in dialog units; the controls are listed in tab
-// order. Kinds are the resource-script statements EDITTEXT, PUSHBUTTON,
-// DEFPUSHBUTTON, AUTOCHECKBOX, GROUPBOX, LTEXT and ICON (whose "icon" names
-// the icon resource). CDialog builds its widgets from a loaded template.
+// order. A dialog with WS_THICKFRAME can be resized, its template's size being
+// the smallest; a control's optional "layout": [moveX, moveY, sizeX, sizeY]
+// says which share (in percent) of the growth beyond that size moves the
+// control and widens or heightens it ([100, 0, 0, 0] keeps it at the right
+// edge, [0, 0, 100, 100] grows it both ways); without one it keeps its place. Kinds are the
+// resource-script statements EDITTEXT, PUSHBUTTON, DEFPUSHBUTTON, AUTOCHECKBOX, GROUPBOX, LTEXT and
+// ICON (whose "icon" names the icon resource). CDialog builds its widgets from a loaded template.
 
 #include <QByteArray>
 #include <QString>
@@ -33,6 +37,15 @@ struct DialogRect {
     friend bool operator==(const DialogRect&, const DialogRect&) = default;
 };
 
+/// How a control follows a resizable dialog's growth, in percent of it.
+struct ControlLayout {
+    int moveX = 0;
+    int moveY = 0;
+    int sizeX = 0;
+    int sizeY = 0;
+    friend bool operator==(const ControlLayout&, const ControlLayout&) = default;
+};
+
 /// One control of a dialog template.
 struct ControlTemplate {
     int id = -1;
@@ -42,6 +55,7 @@ struct ControlTemplate {
     DialogRect rect;
     QString text;
     int icon = 0;  ///< the icon resource of an ICON control
+    ControlLayout layout;
 
     /// Tells whether the control carries the style `name`.
     bool HasStyle(const QString& name) const { return style.contains(name); }

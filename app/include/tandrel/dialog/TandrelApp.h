@@ -1,11 +1,15 @@
 #pragma once
 
 // CTandrelApp: the application object. It sets the process's code page from
-// the locale before anything else runs, then InitInstance runs the
+// the locale and loads Qt's Japanese texts for its standard dialogs and menus
+// whatever the locale (the program is Japanese), then InitInstance runs the
 // main dialog modally and asks for no message loop, so the program ends when
 // the dialog closes.
 
 #include <QApplication>
+#include <QTranslator>
+
+#include "morvash/platform/CString.h"
 
 #include "morvash/platform/WinTypes.h"
 
@@ -15,7 +19,8 @@ class CTandrelApp : public QApplication {
     Q_OBJECT
 
   public:
-    /// Starts Qt and chooses the active code page from the locale.
+    /// Starts Qt, chooses the active code page from the locale and loads Qt's
+    /// Japanese translation.
     CTandrelApp(int& argc, char** argv);
 
     /// Runs InitInstance, then the message loop if it returned TRUE; returns the exit code.
@@ -25,4 +30,9 @@ class CTandrelApp : public QApplication {
 
     /// The main window while InitInstance runs it (null otherwise).
     CTandrelDlg* m_pMainWnd = nullptr;
+    /// The folder the main dialog opens with (empty: the root).
+    CString m_strOpeningFolder;
+
+  private:
+    QTranslator qtTexts_;
 };

@@ -7,17 +7,30 @@
 // context menu of the background stands in for the window menu and offers
 // "ﾊﾞｰｼﾞｮﾝ情報(&A)...", which opens the About box.
 //
+// A press works on a thread of its own (Press) while the window keeps
+// answering; OnExpand returns when it is over. 展開 is disabled meanwhile;
+// after half a second a small window shows its progress with "中止", which,
+// like Esc or the close button, stops the press: the output box keeps its
+// text and the dialog stays open.
+//
 // On Linux the window manager paints a minimised window's icon, so the
 // dialog sets its window icon and has no paint or drag-icon handlers.
 
 #include <QIcon>
 
+#include <memory>
+#include <optional>
+
 #include "morvash/platform/CString.h"
 #include "morvash/platform/WinTypes.h"
 #include "tandrel/dialog/Dialog.h"
 #include "tandrel/dialog/FolderPicker.h"
+#include "tandrel/dialog/OutputEdit.h"
+#include "tandrel/dialog/Press.h"
 #include "tandrel/dialog/ResourceIds.h"
 #include "tandrel/render/TreeText.h"
+
+class QEventLoop;
 
 class CTandrelDlg : public CDialog {
     Q_OBJECT
@@ -25,6 +38,8 @@ class CTandrelDlg : public CDialog {
   public:
     /// Zeroes the flags and loads the icon IDR_MAINFRAME.
     explicit CTandrelDlg(QWidget* pParent = nullptr);
+    /// Stops a press still running and waits for its thread.
+    ~CTandrelDlg() override;
 
     enum { IDD = IDD_MAIN };
 
@@ -39,11 +54,17 @@ class CTandrelDlg : public CDialog {
 
     /// Replaces the folder picker that OnBrowse runs (tests inject their own).
     void SetFolderPicker(FolderPicker picker) { m_folderPicker = std::move(picker); }
+    /// Sets the folder the dialog opens with, instead of the root (before Create).
+    void SetOpeningFolder(const CString& folder) { m_strOpeningFolder = folder; }
 
   protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     void OnSysCommand(UINT nID, LPARAM lParam) override;
+    /// Enter with no button to press: ends the dialog, but is ignored during a press.
+    void OnOK() override;
+    /// Esc or the close button: ends the dialog, or during a press stops it.
+    void OnCancel() override;
 
     /// "参照": lets the user pick the folder; a chosen path replaces the folder text.
     void OnBrowse();
@@ -55,6 +76,17 @@ class CTandrelDlg : public CDialog {
   private:
     // The rendering choices of the check boxes' flags.
     tandrel::TreeOptions TreeOptionsFromFlags() const;
+    // Runs a press while the window keeps answering; nothing when it was stopped.
+    std::optional<tandrel::dialog::PressOutcome> RunPress(
+        tandrel::dialog::PressRequest request, tandrel::dialog::OutputEdit::Loader shown);
+    // Stops the running press at once; its thread ends on its own.
+    void StopPress();
 
     FolderPicker m_folderPicker = ShowFolderPicker;
+    CString m_strOpeningFolder;
+    // The last press: running, or ended and perhaps still freeing its listing.
+    std::unique_ptr<tandrel::dialog::Press> press_;
+    // The loop that waits for the running press (null between presses).
+    QEventLoop* pressLoop_ = nullptr;
+    bool pressStopped_ = false;
 };
