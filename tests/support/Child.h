@@ -18,9 +18,11 @@
 
 namespace morvash::test {
 
-/// Runs `work` in a forked child, after dropping to nobody (no groups, gid
-/// and uid 65534) when `dropRights`; returns what it returned, or why the
-/// child failed: rights not dropped, a crash, or a hang past `seconds`.
+/// Runs `work` in a forked child, after dropping root's rights to nobody's
+/// (no groups, gid and uid 65534) when `dropRights` (a caller that is not
+/// root has none to drop and runs it as itself); returns what `work`
+/// returned, or why the child failed: rights not dropped, a crash, or a hang
+/// past `seconds`.
 inline std::string RunInChild(const std::function<std::string()>& work, bool dropRights = false,
                               unsigned int seconds = 60) {
     // The child leaves its report in a shared block, NUL-terminated.
@@ -30,8 +32,9 @@ inline std::string RunInChild(const std::function<std::string()>& work, bool dro
     const pid_t pid = shared == MAP_FAILED ? -1 : ::fork();
     if (pid == 0) {
         ::alarm(seconds);
-        const bool dropped = !dropRights || (::setgroups(0, nullptr) == 0 &&  // 65534: nobody
-                                             ::setgid(65534) == 0 && ::setuid(65534) == 0);
+        const bool dropped =
+            !dropRights || ::geteuid() != 0 ||  // 65534: nobody
+            (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0);
         (dropped ? work() : "cannot drop rights").copy(static_cast<char*>(shared), kSize - 1);
         ::_exit(0);  // not exit(): the child must not run the parent's exit handlers
     }
