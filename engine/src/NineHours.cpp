@@ -11,7 +11,8 @@ void AddNineHours(SYSTEMTIME& time) noexcept {
     time.wDay = static_cast<WORD>(time.wDay + 1);
     int monthLength = 31;
     if (time.wMonth == 2) {
-        monthLength = time.wYear % 4 == 0 ? 29 : 28;
+        const bool leap = time.wYear % 4 == 0 && (time.wYear % 100 != 0 || time.wYear % 400 == 0);
+        monthLength = leap ? 29 : 28;
     } else if (time.wMonth == 4 || time.wMonth == 6 || time.wMonth == 9 || time.wMonth == 11) {
         monthLength = 30;
     }

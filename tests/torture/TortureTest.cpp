@@ -64,9 +64,12 @@ void Reference(int fd, const std::string& path, int depth, bool cp932,
         const time_t shown = info.st_mtim.tv_sec + 9 * 3600;
         tm t{};
         ::gmtime_r(&shown, &t);
-        // The day of the week is the UTC date's; 1970-01-01 was a Thursday.
+        // The day of the week is the UTC date's.
         Time time{t.tm_year + 1900, t.tm_mon + 1, 0, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec};
-        time[2] = int(info.st_mtim.tv_sec / 86400 + 4) % 7;
+        time[2] =
+            int(std::chrono::weekday(std::chrono::floor<std::chrono::days>(std::chrono::sys_seconds(
+                                         std::chrono::seconds(info.st_mtim.tv_sec))))
+                    .c_encoding());
         time[7] = int(info.st_mtim.tv_nsec / 1'000'000);
         if (name != "." && name != "..") {
             out.push_back(
@@ -182,6 +185,11 @@ void Make(std::string_view scenario, const TempTree& tree) {
             tree.touch(Numbered("t", i));
             tree.setTime(Numbered("t", i), day.time_since_epoch() / 1s + 14 * 3600 + i % 4 * 1800,
                          123'456'789);
+        }
+        for (const int y : {1900, 2000, 2100}) {  // century years: only 2000 has a 29 February
+            const sys_days day = year(y) / February / 28;
+            tree.touch(Numbered("c", y));
+            tree.setTime(Numbered("c", y), day.time_since_epoch() / 1s + 20 * 3600, 0);
         }
     }
     for (int i = 0; i < 100'000 && scenario == "HundredThousandFiles"; ++i) {
