@@ -17,10 +17,10 @@ if [ -x "$root/build/release/app/tandrel" ] && { [ -n "${DISPLAY:-}" ] || [ -n "
     exec "$root/build/release/app/tandrel" ${1+-- "$1"}
 fi
 if [ -x "$root/build/release/cli/tandrel-cli" ]; then
-    "$root/build/release/cli/tandrel-cli" -- "${1:-$here}"
+    status=0
+    "$root/build/release/cli/tandrel-cli" -- "${1:-$here}" || status=$?
     echo
     echo "(No display: this is tandrel-cli. Run this command on a desktop, or under"
     echo " xvfb-run, to get the Tandrel window.)"
-else
-    echo "Built the Morvash library in build/release; the programs come with later work."
+    exit "$status"
 fi
