@@ -19,15 +19,10 @@ int main(int argc, char* argv[]) {
     CTandrelApp app(argc, argv);
     const QString folder = qEnvironmentVariable("TANDREL_SCREENSHOT_FOLDER");
     const QString output = qEnvironmentVariable("TANDREL_SCREENSHOT_OUTPUT");
-    if (folder.isEmpty() || output.isEmpty()) {
+    CTandrelDlg dlg;
+    if (folder.isEmpty() || output.isEmpty() || !dlg.Create()) {
         std::cerr << "set TANDREL_SCREENSHOT_FOLDER and TANDREL_SCREENSHOT_OUTPUT\n";
         return 2;
-    }
-
-    CTandrelDlg dlg;
-    if (!dlg.Create()) {
-        std::cerr << "the main dialog's template is missing\n";
-        return 1;
     }
     dlg.SetDlgItemText(IDC_FOLDER, tandrel::dialog::FromWidgetText(folder));
     dlg.show();
@@ -38,13 +33,11 @@ int main(int argc, char* argv[]) {
     qobject_cast<QPushButton*>(dlg.GetDlgItem(IDC_EXPAND))->click();
     // Let the output box and the window repaint before reading the screen.
     QTest::qWait(300);
-
     const QPixmap shot = dlg.screen()->grabWindow(dlg.winId());
     if (shot.isNull() || !shot.save(output, "PNG")) {
         std::cerr << "could not write " << output.toStdString() << "\n";
         return 1;
     }
-    std::cout << "wrote " << output.toStdString() << " (" << shot.width() << " x " << shot.height()
-              << ")\n";
+    std::cout << "wrote " << output.toStdString() << "\n";
     return 0;
 }
