@@ -1,32 +1,40 @@
 #pragma once
 
 // Reading a finished walk in tests: its lines as std::strings, with the
-// counter invariants checked on every walk that a test reads.
+// counters checked against them. Lines are read with morvash/ListingLine.h,
+// the one reading of the listing format.
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "morvash/ListingLine.h"
 #include "morvash/SerchFiles.h"
 
 namespace morvash::test {
 
-/// Returns the listing's lines, after checking that the line count is the sum
-/// of the counters and that exactly m_NumOfDir lines carry the marker.
-inline std::vector<std::string> Lines(CSerchFiles& walk) {
+/// Returns "" when m_NumOfDir is the number of directory lines and
+/// m_NumOfFile that of the other lines, else what each counts and should.
+inline std::string CounterProblems(CSerchFiles& walk) {
     const CStringArray& listing = *walk.gFc_GetListFiles();
-    std::vector<std::string> lines;
-    unsigned int marked = 0;
+    unsigned int directories = 0;
     for (int i = 0; i < listing.GetSize(); ++i) {
-        const std::string line(listing[i].view());
-        const std::size_t indent = line.find_first_not_of('\t');
-        marked += indent != std::string::npos && line[indent] == '*' ? 1 : 0;
-        lines.push_back(line);
+        directories += IsDirectoryLine(listing[i].view()) ? 1 : 0;
     }
-    EXPECT_EQ(lines.size(), walk.gFc_GetNumOfDir() + walk.gFc_GetNumOfFile());
-    EXPECT_EQ(marked, walk.gFc_GetNumOfDir());
+    const unsigned int files = static_cast<unsigned int>(listing.GetSize()) - directories;
+    const std::string listed = std::to_string(directories) + " + " + std::to_string(files);
+    const bool agree = directories == walk.gFc_GetNumOfDir() && files == walk.gFc_GetNumOfFile();
+    return agree ? "" : "counters differ from the listing's " + listed + " lines";
+}
+
+/// Returns the listing's lines, after checking the counters against them.
+inline std::vector<std::string> Lines(CSerchFiles& walk) {
+    EXPECT_EQ(CounterProblems(walk), "");
+    std::vector<std::string> lines;
+    for (int i = 0; i < walk.gFc_GetListFiles()->GetSize(); ++i) {
+        lines.emplace_back((*walk.gFc_GetListFiles())[i].view());
+    }
     return lines;
 }
 
@@ -35,18 +43,6 @@ inline std::vector<std::string> Walk(const std::string& path, const char* extens
                                      unsigned int maxDepth = MAX_SEARCH_DEPTH) {
     CSerchFiles walk(path.c_str(), extensions, maxDepth);
     return Lines(walk);
-}
-
-/// Returns the index of the listing line `line`, failing the test when there is none.
-inline int IndexOf(CSerchFiles& walk, std::string_view line) {
-    const CStringArray& listing = *walk.gFc_GetListFiles();
-    for (int i = 0; i < listing.GetSize(); ++i) {
-        if (listing[i].view() == line) {
-            return i;
-        }
-    }
-    ADD_FAILURE() << "no line \"" << line << '"';
-    return -1;
 }
 
 }  // namespace morvash::test
