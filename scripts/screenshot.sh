@@ -8,13 +8,13 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 output=$(realpath -m "${1:-docs/screenshot.png}")
 build=${BUILD_DIR:-build/release}
-helper=$build/tests/dialog/tandrel-screenshot
+helper=$build/tests/app/tandrel-screenshot
 
 if [ ! -x "$helper" ]; then
     scripts/deps.sh
     cmake --preset release
     cmake --build --preset release -j "$(nproc)" --target tandrel-screenshot
-    helper=build/release/tests/dialog/tandrel-screenshot
+    helper=build/release/tests/app/tandrel-screenshot
 fi
 
 # The sample: the folder of the documentation's worked example, with a few

@@ -6,9 +6,11 @@
 #include <QtWidgets>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <string>
 #include <tuple>
+#include <type_traits>
 #include <vector>
 
 #include "TempTree.h"
@@ -95,12 +97,14 @@ class DialogTest : public QObject {
     // A press shows the renderer's text for the engine's listing of the
     // folder, with the options the boxes show after it; clearing file names
     // clears extensions, and ticking it again leaves them cleared.
-    void pressShowsTheRenderersText() {
-        morvash::test::TempTree tree;
-        tree.makeFolder("docs");
-        tree.touch("docs/a.txt", 12);
-        tree.touch("docs/b.md", 2048);
-        tree.touch("readme.txt", 5);
+    void pressShowsTheRenderersTextOrTheDepthError() {
+        morvash::test::TempTree temp;
+        temp.makeFolder("work");
+        temp.makeFolder("work/docs");
+        temp.touch("work/docs/a.txt", 12);
+        temp.touch("work/docs/b.md", 2048);
+        temp.touch("work/readme.txt", 5);
+        const std::string tree = temp.path("work");
         const std::tuple<CodePage, std::vector<int>, const char*, bool> kPresses[] = {
             {CodePage::Utf8, {}, "", true},
             {CodePage::Utf8, {IDC_FILENAME}, "", false},
@@ -110,7 +114,7 @@ class DialogTest : public QObject {
         };
         CTandrelDlg dlg;
         QVERIFY(dlg.Create());
-        dlg.SetDlgItemText(IDC_FOLDER, tree.root().c_str());
+        dlg.SetDlgItemText(IDC_FOLDER, tree.c_str());
         for (const auto& [page, clicks, extensions, extension] : kPresses) {
             platform::SetActiveCodePage(page);
             for (const int id : clicks) {
@@ -120,7 +124,7 @@ class DialogTest : public QObject {
             Click(dlg, IDC_EXPAND);
             QCOMPARE(Ticked(dlg, IDC_EXTENSION), extension);
             const auto root =
-                tandrel::PrepareRootFolder(tree.root().c_str(), Ticked(dlg, IDC_ROOT_FULLPATH));
+                tandrel::PrepareRootFolder(tree.c_str(), Ticked(dlg, IDC_ROOT_FULLPATH));
             CSerchFiles engine(root.enginePath, extensions,
                                Ticked(dlg, IDC_NO_SUBFOLDERS) ? 0 : MAX_SEARCH_DEPTH);
             CString expected;
@@ -134,16 +138,13 @@ class DialogTest : public QObject {
             QCOMPARE(dlg.m_strOutput.view(), expected.view());
             QVERIFY(QApplication::overrideCursor() == nullptr);
         }
-    }
 
-    // The depth error's message box, without the wait cursor; the output box keeps its text.
-    void depthErrorLeavesTheOutputBox() {
-        morvash::test::TempTree tree;
-        tree.makeChain("", "d", 33);
-        CTandrelDlg dlg;
-        QVERIFY(dlg.Create());
-        dlg.SetDlgItemText(IDC_FOLDER, tree.root().c_str());
-        dlg.SetDlgItemText(IDC_OUTPUT, "before\r\nthe press");
+        // A folder whose listing reaches 32 levels: the depth error's message
+        // box, without the wait cursor; the output box keeps its text.
+        temp.makeChain("", "deep", 34);
+        dlg.SetDlgItemText(IDC_FOLDER, temp.path("deep").c_str());
+        Click(dlg, IDC_NO_SUBFOLDERS);
+        const CString before = dlg.GetDlgItemText(IDC_OUTPUT);
         QStringList seen;
         WhenShown<QMessageBox>([&seen](QMessageBox* box) {
             seen << box->windowTitle() << box->text() << QString::number(box->icon())
@@ -155,7 +156,7 @@ class DialogTest : public QObject {
                                     "ディレクトリ階層が検索可能な深さよりも深くなりました。\n"
                                     "検索を中止します。",
                                     QString::number(QMessageBox::Critical), "0"}));
-        QCOMPARE(dlg.GetDlgItemText(IDC_OUTPUT).view(), "before\r\nthe press");
+        QCOMPARE(dlg.GetDlgItemText(IDC_OUTPUT).view(), before.view());
     }
 
     // Enter in an edit or on a check box closes the dialog, saving the boxes;
@@ -223,10 +224,10 @@ class DialogTest : public QObject {
         QVERIFY(!dlg.isVisible());
     }
 
-    // "参照" gives the picker the folder text and the title, and a choice
-    // replaces the folder text when its path, in the active code page, is
-    // shorter than 260 bytes. Qt's directory dialog opens at the folder text,
-    // window-modal without an owner, and hands the chosen folder back.
+    // A folder the picker delivers replaces the folder text when its path, in
+    // the active code page, is shorter than 260 bytes. Qt's directory dialog
+    // shows the title, opens at the folder text, window-modal without an
+    // owner, and hands the chosen folder back.
     void folderPicker() {
         const std::tuple<CodePage, const char*, std::optional<QString>, const char*> kPicks[] = {
             // the code page, the folder text, the choice, the folder text after

@@ -107,49 +107,21 @@ std::vector<std::string> Chain(int folders, const std::string& tail) {
 
 TEST(BuildTreeText, ShownLinesMustLieLessThan32LevelsDeep) {
     platform::SetActiveCodePage(CodePage::Utf8);
-    std::string deepest;
-    for (int depth = 0; depth < 31; ++depth) {
-        deepest += "　 ";
+    EXPECT_TRUE(Render(Chain(31, "f"), {}).second.ends_with("　 └ f\n\nﾃﾞｨﾚｸﾄﾘ数:31, ﾌｧｲﾙ数:1"));
+    // A hidden file at depth 32 does not matter; a shown line there ends the
+    // rendering with the first line whose scan meets it, keeping those before.
+    const auto hidden = Render(Chain(32, "f"), kDirsOnly);
+    EXPECT_EQ(hidden.first, BuildResult::Complete);
+    EXPECT_TRUE(hidden.second.ends_with("　 └ *d\n\nﾃﾞｨﾚｸﾄﾘ数:32, ﾌｧｲﾙ数:1"));
+    for (const auto& [tail, options, text] :
+         {std::tuple{"f", tandrel::TreeOptions{}, "work\n├ first\n"},
+          {"*d", kDirsOnly, "work\n"}}) {
+        std::vector<std::string> lines = Chain(32, tail);
+        lines.insert(lines.begin(), "first");
+        EXPECT_EQ(Render(lines, options), std::pair(BuildResult::DepthError, std::string(text)));
     }
-    const std::string summary = "\n\nﾃﾞｨﾚｸﾄﾘ数:31, ﾌｧｲﾙ数:1";
-    EXPECT_TRUE(Render(Chain(31, "f"), {}).second.ends_with(deepest + "└ f" + summary));
-    // A hidden file at depth 32 does not matter; a shown one ends the rendering.
-    const std::string hidden = deepest + "└ *d\n\nﾃﾞｨﾚｸﾄﾘ数:32, ﾌｧｲﾙ数:1";
-    EXPECT_TRUE(Render(Chain(32, "f"), kDirsOnly).second.ends_with(hidden));
-    // The error comes with the first line whose scan meets the deep line: the
-    // text keeps the lines drawn before it.
-    std::vector<std::string> lines = Chain(32, "*d");
-    lines.insert(lines.begin(), "first");
-    EXPECT_EQ(Render(lines, {}),
-              std::pair(BuildResult::DepthError, std::string("work\n├ first\n")));
-    EXPECT_EQ(Render(lines, kDirsOnly), std::pair(BuildResult::DepthError, std::string("work\n")));
     EXPECT_EQ(tandrel::DepthErrorMessage(),
               "ディレクトリ階層が検索可能な深さよりも深くなりました。\n検索を中止します。");
-}
-
-TEST(PrepareRootFolder, TableInBothCodePages) {
-    // 表 is 95 5C in code page 932, whose trail byte is a backslash and never
-    // a "/"; after the rows, a lead byte takes the "/" after it.
-    const std::tuple<const char*, BOOL, const char*, const char*> kRows[] = {
-        {"/", FALSE, "/", "/"},
-        {"/data/", FALSE, "/data", "data"},
-        {"/data//", FALSE, "/data/", ""},
-        {"data", FALSE, "data", "data"},
-        {"/data/", TRUE, "/data/", "/data/"},
-        {"//", FALSE, "/", ""},
-        {"/data/\x95\x5C/", FALSE, "/data/\x95\x5C", "\x95\x5C"},
-    };
-    for (const CodePage page : {CodePage::Utf8, CodePage::Cp932}) {
-        platform::SetActiveCodePage(page);
-        for (const auto& [text, fullPath, enginePath, rootLabel] : kRows) {
-            const auto root = tandrel::PrepareRootFolder(text, fullPath);
-            EXPECT_EQ(root.enginePath, enginePath) << text << fullPath;
-            EXPECT_EQ(root.rootLabel, rootLabel) << text << fullPath;
-        }
-    }
-    EXPECT_EQ(tandrel::PrepareRootFolder("/a/\x95/", FALSE).rootLabel, "\x95/");
-    platform::SetActiveCodePage(CodePage::Utf8);
-    EXPECT_EQ(tandrel::PrepareRootFolder("/a/\x95/", FALSE).rootLabel, "\x95");
 }
 
 }  // namespace
