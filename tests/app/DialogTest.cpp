@@ -6,6 +6,7 @@
 #include <QtWidgets>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,6 +21,7 @@
 #include "tandrel/dialog/ControlFactory.h"
 #include "tandrel/dialog/TandrelApp.h"
 #include "tandrel/dialog/TandrelDlg.h"
+#include "tandrel/dialog/WidgetText.h"
 
 using platform::CodePage;
 
@@ -66,16 +68,17 @@ class DialogTest : public QObject {
     void init() { platform::SetActiveCodePage(CodePage::Utf8); }
 
     // The application runs the main dialog until it closes: it opens on "/"
-    // with file names and extensions ticked, every control inside it, in a
-    // Japanese font.
+    // with file names and extensions ticked, fixed in size with every control
+    // inside it, in a Japanese font.
     void openingState() {
         auto& app = *static_cast<CTandrelApp*>(QCoreApplication::instance());
         QStringList seen;
         WhenShown<CTandrelDlg>([&](CTandrelDlg* dlg) {
-            seen << QString::number(app.m_pMainWnd == dlg &&
-                                    dlg->GetDlgItemText(IDC_FOLDER) == "/" &&
-                                    dlg->GetDlgItemText(IDC_OUTPUT).IsEmpty() &&
-                                    dlg->focusWidget() == dlg->GetDlgItem(IDC_FOLDER));
+            seen << QString::number(
+                app.m_pMainWnd == dlg && dlg->minimumSize() == dlg->maximumSize() &&
+                dlg->font().pointSize() == 9 && dlg->GetDlgItemText(IDC_FOLDER) == "/" &&
+                dlg->GetDlgItemText(IDC_OUTPUT).IsEmpty() &&
+                dlg->focusWidget() == dlg->GetDlgItem(IDC_FOLDER));
             for (const int id : {IDC_FILENAME, IDC_EXTENSION, IDC_SIZE, IDC_TIMESTAMP,
                                  IDC_NO_TREELINES, IDC_ROOT_FULLPATH, IDC_NO_SUBFOLDERS}) {
                 seen << QString::number(Ticked(*dlg, id));
@@ -144,7 +147,7 @@ class DialogTest : public QObject {
         temp.makeChain("", "deep", 34);
         dlg.SetDlgItemText(IDC_FOLDER, temp.path("deep").c_str());
         Click(dlg, IDC_NO_SUBFOLDERS);
-        const CString before = dlg.GetDlgItemText(IDC_OUTPUT);
+        dlg.SetDlgItemText(IDC_OUTPUT, "\r\nbefore\r\nthe press");
         QStringList seen;
         WhenShown<QMessageBox>([&seen](QMessageBox* box) {
             seen << box->windowTitle() << box->text() << QString::number(box->icon())
@@ -156,7 +159,7 @@ class DialogTest : public QObject {
                                     "ディレクトリ階層が検索可能な深さよりも深くなりました。\n"
                                     "検索を中止します。",
                                     QString::number(QMessageBox::Critical), "0"}));
-        QCOMPARE(dlg.GetDlgItemText(IDC_OUTPUT).view(), before.view());
+        QCOMPARE(dlg.GetDlgItemText(IDC_OUTPUT).view(), "\r\nbefore\r\nthe press");
     }
 
     // Enter in an edit or on a check box closes the dialog, saving the boxes;
@@ -258,11 +261,23 @@ class DialogTest : public QObject {
         });
         Click(dlg, IDC_BROWSE);
         QCOMPARE(seen, (QStringList{"ﾌｫﾙﾀﾞを選択して下さい", tree.root().c_str(), "1"}));
+        // A path of 260 bytes never fits, however large the caller's buffer.
+        std::array<char, 300> path{};
+        const auto longPath = [](const BROWSEINFO&) {
+            return std::optional("/" + QString(259, 'a'));
+        };
+        QCOMPARE(BrowseForFolderPath(nullptr, "", path.data(), 300, longPath), 1);
+        QCOMPARE(path[0], '\0');
         QCOMPARE(dlg.GetDlgItemText(IDC_FOLDER).view(), tree.root());
     }
 
-    // A multi-line edit that its template makes read-only is read-only.
-    void readOnlyEdit() {
+    // A multi-line edit that its template makes read-only is read-only; its
+    // text's CR LF become line breaks; dialog units convert edge by edge,
+    // halves rounding up.
+    void controls() {
+        QCOMPARE(tandrel::dialog::ToWidgetLines("\r\na\r\n"), QStringLiteral("\na\n"));
+        QCOMPARE(tandrel::dialog::DialogUnits(6, 12).MapDialogRect({1, 1, 1, 1}),
+                 QRect(2, 2, 1, 1));
         QWidget parent;
         const tandrel::dialog::ControlTemplate edit{
             1, {}, "EDITTEXT", {"ES_MULTILINE", "ES_READONLY"}, {}, {}};
