@@ -1,19 +1,19 @@
 // Fuzzes BuildTreeText on random listings, well-formed and malformed (depth
 // jumps, lines deeper than 32, empty lines, lines of TABs only), with random
-// flags and random file details, against a reference written from the
-// rendering rules alone: the forward scan for each continuation flag, the
-// prefix, the connector and the entry text, line by line.
+// options, against a reference written from the rendering rules alone: a
+// forward scan for each line's continuation flag, then the columns, the
+// connector and the entry text, line by line.
 //
-// Input: byte 0 holds the flags (bit 0 file names, 1 extensions, 2 size,
+// Input: byte 0 holds the options (bit 0 file names, 1 extensions, 2 size,
 // 3 time, 4 no tree lines, 5 code page 932, 6 narrow blank); byte 1 is added
-// to the counts' top byte; then, up to a NUL, the root label and the listing
-// lines, one per LF; after the NUL, bytes that make up the details of each
-// file line (12 per line, taken in turn and reused when they run out).
+// to the counts' top bits; then, up to a NUL, the root label and the listing
+// lines, one per LF. A file whose name begins with "!" is missing (its
+// details are the empty record's: 0 bytes, 1601/01/01 00:00); any other is
+// 1500 bytes long, last written on 2004/05/06 07:08 and titled by its name up
+// to the last ".". (The columns' arithmetic has its unit tests.)
 //
-// What must hold: the depth error comes exactly when a shown line lies 32 or
-// more levels deep; the text (complete or partial) and the lookups made are
-// the reference's; a complete text has one CR LF per shown entry, plus the
-// root line's and the empty line's.
+// What must hold: the result, the text (complete or partial) and the lookups
+// made are the reference's.
 
 #include <cstddef>
 #include <cstdint>
@@ -22,174 +22,72 @@
 #include <vector>
 
 #include "MbcsReference.h"
-#include "morvash/SerchFiles.h"
-#include "morvash/platform/CString.h"
-#include "morvash/platform/CStringArray.h"
+#include "morvash/ListingLine.h"
 #include "morvash/platform/CodePage.h"
 #include "tandrel/render/TreeText.h"
 
 namespace {
 
-using tandrel::fuzz::Check;
-
-constexpr int kTooDeep = 32;
-
-struct Flags {
-    bool fileName, extension, size, time, noTreeLines, cp932, narrow;
-};
-
-struct Pieces {
-    std::string tee, corner, bar, blank, missing, summaryDirs, summaryFiles;
-};
-
-// The fixed texts, written out byte for byte in each code page.
-Pieces PiecesFor(const Flags& flags) {
-    Pieces p;
-    if (flags.cp932) {
-        p = {"\x84\xA5 ",
-             "\x84\xA4 ",
-             "\x84\xA0 ",
-             "\x81\x40 ",
-             "\xA5\xA5\xA5\xCC\xA7\xB2\xD9\x82\xAA\x96\xB3\x82\xA2\x81\x49",
-             "\xC3\xDE\xA8\xDA\xB8\xC4\xD8\x90\x94:",
-             ", \xCC\xA7\xB2\xD9\x90\x94:"};
-    } else {
-        p = {"\u251C ",
-             "\u2514 ",
-             "\u2502 ",
-             "\u3000 ",
-             "\uFF65\uFF65\uFF65\uFF8C\uFF67\uFF72\uFF99\u304C\u7121\u3044\uFF01",
-             "\uFF83\uFF9E\uFF68\uFF9A\uFF78\uFF84\uFF98\u6570:",
-             ", \uFF8C\uFF67\uFF72\uFF99\u6570:"};
-    }
-    if (flags.narrow) {
-        p.blank = "  ";
-    }
-    if (flags.noTreeLines) {
-        p.tee = p.corner = p.bar = p.blank;
-    }
-    return p;
-}
-
-int Depth(std::string_view line) {
-    const std::size_t first = line.find_first_not_of('\t');
-    return static_cast<int>(first == std::string_view::npos ? line.size() : first);
-}
-
-bool IsDirectory(std::string_view line) {
-    const auto depth = static_cast<std::size_t>(Depth(line));
-    return depth < line.size() && line[depth] == '*';
-}
-
-bool IsShown(std::string_view line, const Flags& flags) {
-    return flags.fileName || IsDirectory(line);
-}
-
-std::string TwoDigits(unsigned value) {
-    return (value < 10 ? "0" : "") + std::to_string(value);
-}
-
-std::string SizeColumn(const CFileInfo& info) {
-    const std::uint64_t v = (std::uint64_t{info.m_LengthHigh} << 32) | info.m_Length;
-    if (v <= 1000) {
-        return "\t" + std::to_string(v) + " B";
-    }
-    if (v <= 1000000) {
-        return "\t" + std::to_string(v / 1000) + " KB";
-    }
-    return "\t" + std::to_string(v / 1000000) + " MB";
-}
-
-std::string TimeColumn(const SYSTEMTIME& t) {
-    return "\t" + std::to_string(t.wYear) + "/" + TwoDigits(t.wMonth) + "/" + TwoDigits(t.wDay) +
-           " " + TwoDigits(t.wHour) + ":" + TwoDigits(t.wMinute);
-}
+using platform::FromUtf8;
+using tandrel::BuildResult;
 
 struct Rendering {
-    bool depthError = false;
+    BuildResult result = BuildResult::DepthError;
     std::string text;
     std::vector<int> lookups;
 };
 
 // The rendering rules, followed step by step.
-Rendering Reference(std::string_view label, const std::vector<std::string>& lines,
-                    unsigned dirCount, unsigned fileCount, const std::vector<CFileInfo>& details,
-                    const Flags& flags) {
-    const Pieces p = PiecesFor(flags);
-    Rendering r;
-    r.text = std::string(label) + "\r\n";
-    bool flag[kTooDeep] = {};
-    const int n = static_cast<int>(lines.size());
-    for (int i = 0; i < n; ++i) {
-        const std::string& line = lines[static_cast<std::size_t>(i)];
-        if (!IsShown(line, flags)) {
+Rendering Reference(const std::vector<std::string>& lines, const unsigned (&counts)[2],
+                    const tandrel::TreeOptions& o) {
+    const std::string blank = o.draw == tandrel::DrawStyle::Narrow ? "  " : FromUtf8("　 ");
+    const auto piece = [&](const char* utf8) { return o.noTreeLines ? blank : FromUtf8(utf8); };
+    const auto shown = [&](std::size_t i) {
+        return o.fileName || morvash::IsDirectoryLine(lines[i]);
+    };
+    Rendering r{BuildResult::DepthError, lines[0] + "\r\n", {}};
+    bool flag[32] = {};
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const morvash::ListingLine line = morvash::ReadListingLine(lines[i]);
+        if (!shown(i)) {
             continue;
         }
-        const int d = Depth(line);
-        if (d >= kTooDeep) {
-            r.depthError = true;
+        if (line.depth >= 32) {
             return r;
         }
-        flag[d] = false;
-        for (int j = i + 1; j < n; ++j) {
-            const std::string& next = lines[static_cast<std::size_t>(j)];
-            if (!IsShown(next, flags)) {
-                continue;
-            }
-            const int dj = Depth(next);
-            if (dj >= kTooDeep) {
-                r.depthError = true;
+        flag[line.depth] = false;
+        for (std::size_t j = i + 1; j < lines.size(); ++j) {
+            const int depth = morvash::LineDepth(lines[j]);
+            if (shown(j) && depth >= 32) {
                 return r;
             }
-            if (dj <= d) {
-                flag[d] = dj == d;
+            if (shown(j) && depth <= line.depth) {
+                flag[line.depth] = depth == line.depth;
                 break;
             }
         }
-        for (int k = 0; k < d; ++k) {
-            r.text += flag[k] ? p.bar : p.blank;
+        for (int k = 0; k < line.depth; ++k) {
+            r.text += flag[k] ? piece("│ ") : blank;
         }
-        r.text += flag[d] ? p.tee : p.corner;
-        std::string entry = line.substr(static_cast<std::size_t>(d));
-        if (!IsDirectory(line)) {
-            const CFileInfo& info = details[static_cast<std::size_t>(i)];
-            r.lookups.push_back(i);
-            if (!flags.extension) {
-                entry = std::string(info.m_FileTitle.view());
-            }
-            if (info.m_FileTitle.IsEmpty() && info.m_FullPath.IsEmpty()) {
-                entry += p.missing;
-            }
-            if (flags.size) {
-                entry += SizeColumn(info);
-            }
-            if (flags.time) {
-                entry += TimeColumn(info.m_LastWrite);
-            }
+        r.text += piece(flag[line.depth] ? "├ " : "└ ") + (line.directory ? "*" : "");
+        if (line.directory || o.extension) {
+            r.text += line.name;
+        } else if (!line.name.starts_with('!')) {
+            r.text += line.name.substr(0, line.name.rfind('.'));
         }
-        r.text += entry + "\r\n";
+        if (!line.directory) {
+            const bool missing = line.name.starts_with('!');
+            r.lookups.push_back(static_cast<int>(i) - 1);
+            r.text += missing ? FromUtf8("･･･ﾌｧｲﾙが無い！") : "";
+            r.text += o.size ? (missing ? "\t0 B" : "\t1 KB") : "";
+            r.text += o.timestamp ? (missing ? "\t1601/01/01 00:00" : "\t2004/05/06 07:08") : "";
+        }
+        r.text += "\r\n";
     }
-    r.text += "\r\n" + p.summaryDirs + std::to_string(dirCount) + p.summaryFiles +
-              std::to_string(fileCount);
+    r.result = BuildResult::Complete;
+    r.text += "\r\n" + FromUtf8("ﾃﾞｨﾚｸﾄﾘ数:") + std::to_string(counts[0]) + FromUtf8(", ﾌｧｲﾙ数:") +
+              std::to_string(counts[1]);
     return r;
-}
-
-// Makes the details of a file line from 12 bytes: which strings are there,
-// the title's length, the size and the time.
-CFileInfo MakeDetails(std::string_view name, const std::uint8_t* b) {
-    CFileInfo info;
-    if ((b[0] & 1) != 0) {
-        info.m_FullPath = CString(std::string_view("/fuzz/"));
-        info.m_FullPath += name;
-    }
-    if ((b[0] & 2) != 0) {
-        info.m_FileTitle = CString(name.substr(0, (b[0] >> 2) % (name.size() + 1)));
-    }
-    info.m_Length =
-        static_cast<unsigned>(b[1] | b[2] << 8 | b[3] << 16) | static_cast<unsigned>(b[4]) << 24;
-    info.m_LengthHigh = (b[5] & 0x80) != 0 ? b[5] & 0x7F : 0;
-    info.m_LastWrite = {static_cast<WORD>(b[6] | b[7] << 8), b[8], 0, b[9], b[10], b[11], 0, 0};
-    return info;
 }
 
 }  // namespace
@@ -198,96 +96,44 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2) {
         return 0;
     }
-    const std::uint8_t f = data[0];
-    const Flags flags{(f & 1) != 0,  (f & 2) != 0,  (f & 4) != 0, (f & 8) != 0,
-                      (f & 16) != 0, (f & 32) != 0, (f & 64) != 0};
-    platform::SetActiveCodePage(flags.cp932 ? platform::CodePage::Cp932 : platform::CodePage::Utf8);
-
-    const std::string_view input(reinterpret_cast<const char*>(data) + 2, size - 2);
-    const std::size_t nul = input.find('\0');
-    const std::string_view text = input.substr(0, nul);
-    const std::string_view detailBytes =
-        nul == std::string_view::npos ? std::string_view() : input.substr(nul + 1);
-
-    std::vector<std::string> parts;
-    for (std::size_t start = 0;;) {
-        const std::size_t end = text.find('\n', start);
-        parts.emplace_back(text.substr(start, end - start));
-        if (end == std::string_view::npos) {
-            break;
-        }
-        start = end + 1;
+    const auto bit = [&](int n) { return (data[0] >> n & 1) != 0; };
+    const tandrel::TreeOptions options{
+        bit(0), bit(1), bit(2),
+        bit(3), bit(4), bit(6) ? tandrel::DrawStyle::Narrow : tandrel::DrawStyle::Dialog};
+    platform::SetActiveCodePage(bit(5) ? platform::CodePage::Cp932 : platform::CodePage::Utf8);
+    std::string_view text(reinterpret_cast<const char*>(data) + 2, size - 2);
+    text = text.substr(0, text.find('\0'));
+    std::vector<std::string> lines;  // the root label, then the listing
+    for (std::size_t start = 0, end = 0; end != std::string_view::npos; start = end + 1) {
+        end = text.find('\n', start);
+        lines.emplace_back(text.substr(start, end - start));
     }
-    const std::string label = parts.front();
-    const std::vector<std::string> lines(parts.begin() + 1, parts.end());
-
     CStringArray listing;
-    std::vector<CFileInfo> details(lines.size());
-    unsigned dirCount = 0;
-    unsigned fileCount = 0;
-    std::size_t used = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    unsigned counts[2] = {unsigned{data[1]} << 24, unsigned{data[1] & 0x0Fu} << 28};
+    for (std::size_t i = 1; i < lines.size(); ++i) {
         listing.Add(CString(lines[i]));
-        if (IsDirectory(lines[i])) {
-            ++dirCount;
-            continue;
-        }
-        ++fileCount;
-        std::uint8_t bytes[12] = {};
-        for (std::uint8_t& b : bytes) {
-            b = detailBytes.empty()
-                    ? 0
-                    : static_cast<std::uint8_t>(detailBytes[used++ % detailBytes.size()]);
-        }
-        const std::string_view name =
-            std::string_view(lines[i]).substr(static_cast<std::size_t>(Depth(lines[i])));
-        details[i] = MakeDetails(name, bytes);
+        ++counts[morvash::IsDirectoryLine(lines[i]) ? 0 : 1];
     }
-    dirCount += static_cast<unsigned>(data[1]) << 24;
-    fileCount += static_cast<unsigned>(data[1] & 0x0F) << 28;
 
-    std::vector<int> lookups;
-    const tandrel::FileInfoLookup lookup = [&](int index) {
-        Check(index >= 0 && index < static_cast<int>(details.size()));
-        lookups.push_back(index);
-        return details[static_cast<std::size_t>(index)];
+    Rendering actual;
+    const auto lookup = [&](int index) {
+        tandrel::fuzz::Check(index >= 0 && index + 1 < static_cast<int>(lines.size()));
+        actual.lookups.push_back(index);
+        const std::string_view name = morvash::ReadListingLine(lines[index + 1]).name;
+        CFileInfo info;
+        if (!name.starts_with('!')) {
+            info.m_FullPath = CString("/" + std::string(name));
+            info.m_FileTitle = CString(name.substr(0, name.rfind('.')));
+            info.m_Length = 1500;
+            info.m_LastWrite = {2004, 5, 0, 6, 7, 8, 0, 0};
+        }
+        return info;
     };
     CString output("left over from an earlier press");
-    const tandrel::BuildResult result = tandrel::BuildTreeText(
-        CString(label), listing, dirCount, fileCount, lookup,
-        tandrel::TreeOptions{
-            .fileName = flags.fileName != 0,
-            .extension = flags.extension != 0,
-            .size = flags.size != 0,
-            .timestamp = flags.time != 0,
-            .noTreeLines = flags.noTreeLines != 0,
-            .draw = flags.narrow ? tandrel::DrawStyle::Narrow : tandrel::DrawStyle::Dialog,
-        },
-        output);
-
-    // The depth error, computed on its own: a shown line 32 or more deep.
-    bool tooDeep = false;
-    std::size_t shown = 0;
-    for (const std::string& line : lines) {
-        if (IsShown(line, flags)) {
-            ++shown;
-            tooDeep = tooDeep || Depth(line) >= kTooDeep;
-        }
-    }
-    Check((result == tandrel::BuildResult::DepthError) == tooDeep);
-
-    const Rendering expected = Reference(label, lines, dirCount, fileCount, details, flags);
-    Check(expected.depthError == tooDeep);
-    Check(lookups == expected.lookups);
-    Check(output.view() == expected.text);
-
-    if (!tooDeep) {
-        std::size_t lineEnds = 0;
-        for (std::size_t at = output.view().find("\r\n"); at != std::string_view::npos;
-             at = output.view().find("\r\n", at + 2)) {
-            ++lineEnds;
-        }
-        Check(lineEnds == shown + 2);
-    }
+    actual.result = tandrel::BuildTreeText(CString(lines[0]), listing, counts[0], counts[1], lookup,
+                                           options, output);
+    const Rendering expected = Reference(lines, counts, options);
+    tandrel::fuzz::Check(actual.result == expected.result && actual.lookups == expected.lookups &&
+                         output.view() == expected.text);
     return 0;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// Helpers for the dialog's Qt tests: acting on a modal window or popup menu
+// Helpers the dialog's Qt tests share: acting on a popup menu or modal window
 // that the code under test opens (and waits on) by itself, and reading a
 // dialog's controls by id.
 
@@ -10,38 +10,24 @@
 #include <QWidget>
 
 #include <functional>
+#include <type_traits>
 
 #include "tandrel/dialog/Dialog.h"
 
 namespace tandrel::dialog::test {
 
-// How many turns of the event loop a helper waits for its window before it
-// gives up; each turn is one pass of a zero timer, so no clock is involved.
-inline constexpr int kMaxTurns = 100000;
-
-/// Runs `act` on the first modal window of type W once the event loop shows
-/// it (from inside the loop that waits on it). Call before the action that
-/// opens the window.
+/// Runs `act` on the popup menu or modal window of type W once the event loop
+/// that waits on it shows it; call before the action that opens it. Each try
+/// is one turn of the event loop, so no clock is involved.
 template <class W>
-void WhenModalShown(std::function<void(W*)> act, int turns = kMaxTurns) {
-    QTimer::singleShot(0, [act = std::move(act), turns] {
-        if (auto* window = qobject_cast<W*>(QApplication::activeModalWidget());
-            window != nullptr && window->isVisible()) {
+void WhenShown(std::function<void(W*)> act, int turns = 100000) {
+    QTimer::singleShot(0, [act, turns] {
+        QWidget* shown = std::is_same_v<W, QMenu> ? QApplication::activePopupWidget()
+                                                  : QApplication::activeModalWidget();
+        if (auto* window = qobject_cast<W*>(shown); window != nullptr && window->isVisible()) {
             act(window);
         } else if (turns > 0) {
-            WhenModalShown<W>(act, turns - 1);
-        }
-    });
-}
-
-/// Runs `act` on the popup menu once the event loop shows it.
-inline void WhenMenuShown(std::function<void(QMenu*)> act, int turns = kMaxTurns) {
-    QTimer::singleShot(0, [act = std::move(act), turns] {
-        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            menu != nullptr && menu->isVisible()) {
-            act(menu);
-        } else if (turns > 0) {
-            WhenMenuShown(act, turns - 1);
+            WhenShown<W>(act, turns - 1);
         }
     });
 }

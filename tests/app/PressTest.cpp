@@ -29,8 +29,7 @@ using morvash::test::TempTree;
 using tandrel::dialog::CommandLine;
 using tandrel::dialog::OutputEdit;
 using tandrel::dialog::test::Control;
-using tandrel::dialog::test::WhenMenuShown;
-using tandrel::dialog::test::WhenModalShown;
+using tandrel::dialog::test::WhenShown;
 
 namespace {
 
@@ -107,7 +106,7 @@ class PressTest : public QObject {
         dlg.show();
         dlg.SetDlgItemText(IDC_OUTPUT, "before\r\nthe press");
         bool messageBox = false;
-        WhenModalShown<QMessageBox>([&messageBox](QMessageBox* box) {
+        WhenShown<QMessageBox>([&messageBox](QMessageBox* box) {
             messageBox = true;
             box->accept();
         });
@@ -148,7 +147,7 @@ class PressTest : public QObject {
         dlg.show();
         QWidget* output = Control<OutputEdit>(dlg, IDC_OUTPUT)->viewport();
         QStringList entries;
-        WhenMenuShown([&entries](QMenu* menu) {
+        WhenShown<QMenu>([&entries](QMenu* menu) {
             for (const QAction* action : menu->actions()) {
                 entries.append(action->text().section(QLatin1Char('\t'), 0, 0));
             }
@@ -231,7 +230,7 @@ class PressTest : public QObject {
     void folderArgumentFillsTheBox() {
         app_.m_strOpeningFolder = CString(std::string_view(tree_.root()));
         QString shown;
-        WhenModalShown<CTandrelDlg>([&shown](CTandrelDlg* dlg) {
+        WhenShown<CTandrelDlg>([&shown](CTandrelDlg* dlg) {
             shown = Control<QLineEdit>(*dlg, IDC_FOLDER)->text();
             dlg->EndDialog(IDCANCEL);
         });

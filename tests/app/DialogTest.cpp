@@ -1,0 +1,286 @@
+// The dialog program as a user meets it: the opening state, presses of "展開"
+// on real folders, the depth error, the keyboard, the window menu with the
+// About box, and the folder picker.
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <type_traits>
+#include <vector>
+
+#include "DialogTestSupport.h"
+#include "TempTree.h"
+#include "morvash/SerchFiles.h"
+#include "morvash/platform/CodePage.h"
+#include "tandrel/dialog/AboutDlg.h"
+#include "tandrel/dialog/ControlFactory.h"
+#include "tandrel/dialog/OutputEdit.h"
+#include "tandrel/dialog/TandrelApp.h"
+#include "tandrel/dialog/TandrelDlg.h"
+#include "tandrel/dialog/WidgetText.h"
+
+using platform::CodePage;
+using tandrel::dialog::test::WhenShown;
+
+namespace {
+
+bool Ticked(const CDialog& dialog, int id) {
+    return qobject_cast<QCheckBox*>(dialog.GetDlgItem(id))->isChecked();
+}
+
+void Click(const CDialog& dialog, int id) {
+    QTest::mouseClick(dialog.GetDlgItem(id), Qt::LeftButton);
+}
+
+// Chooses the entry `index` of the menu the next event opens.
+void ChooseFromMenu(int index) {
+    WhenShown<QMenu>([index](QMenu* menu) {
+        menu->setActiveAction(menu->actions().value(index));
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+}
+
+}  // namespace
+
+class DialogTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() { platform::SetActiveCodePage(CodePage::Utf8); }
+
+    // The application runs the main dialog until it closes: it opens on "/"
+    // with file names and extensions ticked, with every control inside it, in
+    // a Japanese font.
+    void openingState() {
+        auto& app = *static_cast<CTandrelApp*>(QCoreApplication::instance());
+        QStringList seen;
+        WhenShown<CTandrelDlg>([&](CTandrelDlg* dlg) {
+            seen << QString::number(app.m_pMainWnd == dlg && dlg->font().pointSize() == 9 &&
+                                    dlg->GetDlgItemText(IDC_FOLDER) == "/" &&
+                                    dlg->GetDlgItemText(IDC_OUTPUT).IsEmpty() &&
+                                    dlg->focusWidget() == dlg->GetDlgItem(IDC_FOLDER));
+            for (const int id : {IDC_FILENAME, IDC_EXTENSION, IDC_SIZE, IDC_TIMESTAMP,
+                                 IDC_NO_TREELINES, IDC_ROOT_FULLPATH, IDC_NO_SUBFOLDERS}) {
+                seen << QString::number(Ticked(*dlg, id));
+            }
+            const auto controls = dlg->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+            seen << QString::number(std::ranges::count_if(controls, [dlg](const QWidget* control) {
+                return !control->isWindow() && !dlg->rect().contains(control->geometry());
+            }));
+            const QString family = QFontInfo(dlg->font()).family();
+            seen << QString::number(
+                QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese));
+            dlg->reject();
+        });
+        QCOMPARE(app.Run(), 0);
+        QCOMPARE(seen, (QStringList{"1", "1", "1", "0", "0", "0", "0", "0", "0", "1"}));
+        QVERIFY(app.m_pMainWnd == nullptr);
+    }
+
+    // A press shows the renderer's text for the engine's listing of the
+    // folder, with the options the boxes show after it; clearing file names
+    // clears extensions, and ticking it again leaves them cleared.
+    void pressShowsTheRenderersTextOrTheDepthError() {
+        morvash::test::TempTree temp;
+        temp.makeFolder("work");
+        temp.makeFolder("work/docs");
+        temp.touch("work/docs/a.txt", 12);
+        temp.touch("work/docs/b.md", 2048);
+        temp.touch("work/readme.txt", 5);
+        const std::string tree = temp.path("work");
+        const std::tuple<CodePage, std::vector<int>, const char*, bool> kPresses[] = {
+            {CodePage::Utf8, {}, "", true},
+            {CodePage::Utf8, {IDC_FILENAME}, "", false},
+            {CodePage::Utf8, {IDC_FILENAME, IDC_SIZE, IDC_ROOT_FULLPATH}, "txt md", false},
+            {CodePage::Utf8, {IDC_EXTENSION, IDC_TIMESTAMP, IDC_NO_TREELINES}, "", true},
+            {CodePage::Cp932, {IDC_SIZE, IDC_ROOT_FULLPATH, IDC_NO_SUBFOLDERS}, "", true},
+        };
+        CTandrelDlg dlg;
+        QVERIFY(dlg.Create());
+        dlg.SetDlgItemText(IDC_FOLDER, tree.c_str());
+        for (const auto& [page, clicks, extensions, extension] : kPresses) {
+            platform::SetActiveCodePage(page);
+            for (const int id : clicks) {
+                Click(dlg, id);
+            }
+            dlg.SetDlgItemText(IDC_EXTENSIONS, extensions);
+            Click(dlg, IDC_EXPAND);
+            QCOMPARE(Ticked(dlg, IDC_EXTENSION), extension);
+            const auto root =
+                tandrel::PrepareRootFolder(tree.c_str(), Ticked(dlg, IDC_ROOT_FULLPATH));
+            CSerchFiles engine(root.enginePath, extensions,
+                               Ticked(dlg, IDC_NO_SUBFOLDERS) ? 0 : MAX_SEARCH_DEPTH);
+            CString expected;
+            tandrel::BuildTreeText(
+                root.rootLabel, *engine.gFc_GetListFiles(), engine.gFc_GetNumOfDir(),
+                engine.gFc_GetNumOfFile(), [&engine](int i) { return engine.gFc_GetFileInfo(i); },
+                {Ticked(dlg, IDC_FILENAME), extension, Ticked(dlg, IDC_SIZE),
+                 Ticked(dlg, IDC_TIMESTAMP), Ticked(dlg, IDC_NO_TREELINES)},
+                expected);
+            QCOMPARE(dlg.GetDlgItemText(IDC_OUTPUT).view(), expected.view());
+            QCOMPARE(dlg.m_strOutput.view(), expected.view());
+            QVERIFY(QApplication::overrideCursor() == nullptr);
+        }
+
+        // A folder whose listing reaches 32 levels: the depth error's message
+        // box, without the wait cursor; the output box keeps its text.
+        temp.makeChain("", "deep", 34);
+        dlg.SetDlgItemText(IDC_FOLDER, temp.path("deep").c_str());
+        Click(dlg, IDC_NO_SUBFOLDERS);
+        dlg.SetDlgItemText(IDC_OUTPUT, "\r\nbefore\r\nthe press");
+        QStringList seen;
+        WhenShown<QMessageBox>([&seen](QMessageBox* box) {
+            seen << box->windowTitle() << box->text() << QString::number(box->icon())
+                 << QString::number(QApplication::overrideCursor() != nullptr);
+            box->button(QMessageBox::Ok)->click();
+        });
+        Click(dlg, IDC_EXPAND);
+        QCOMPARE(seen, (QStringList{"Tandrel",
+                                    "ディレクトリ階層が検索可能な深さよりも深くなりました。\n"
+                                    "検索を中止します。",
+                                    QString::number(QMessageBox::Critical), "0"}));
+        QCOMPARE(dlg.GetDlgItemText(IDC_OUTPUT).view(), "\r\nbefore\r\nthe press");
+    }
+
+    // Enter in an edit or on a check box closes the dialog, saving the boxes;
+    // Esc closes it; the output box and a focused button take Enter themselves.
+    void keyboard() {
+        morvash::test::TempTree tree;
+        tree.touch("f");
+        const std::tuple<int, Qt::Key, int, std::string, BOOL> kKeys[] = {
+            // the control, the key, the result (0: still open), the output box, the size flag
+            {IDC_FOLDER, Qt::Key_Return, IDOK, "", TRUE},
+            {IDC_EXTENSIONS, Qt::Key_Enter, IDOK, "", TRUE},
+            {IDC_FILENAME, Qt::Key_Return, IDOK, "", TRUE},
+            {IDC_OUTPUT, Qt::Key_Escape, IDCANCEL, "", FALSE},
+            {IDC_OUTPUT, Qt::Key_Return, 0, "\r\n", FALSE},
+            {IDC_EXPAND, Qt::Key_Return, 0,
+             tree.root() + "\r\n└ f\t0 B\r\n\r\nﾃﾞｨﾚｸﾄﾘ数:0, ﾌｧｲﾙ数:1", TRUE},
+        };
+        for (const auto& [id, key, result, output, size] : kKeys) {
+            CTandrelDlg dlg;
+            QVERIFY(dlg.Create());
+            dlg.show();
+            dlg.SetDlgItemText(IDC_FOLDER, tree.root().c_str());
+            Click(dlg, IDC_ROOT_FULLPATH);
+            Click(dlg, IDC_SIZE);
+            dlg.GetDlgItem(id)->setFocus();
+            QTest::keyClick(dlg.GetDlgItem(id), key);
+            QCOMPARE(dlg.isVisible(), result == 0);
+            QCOMPARE(dlg.result(), result);
+            QCOMPARE(dlg.GetDlgItemText(IDC_OUTPUT).view(), output);
+            QCOMPARE(dlg.m_bSize, size);
+        }
+    }
+
+    // The Menu key on a check box opens the window menu, whose About entry
+    // opens the About box; Enter closes that through its default button. The
+    // menu's first entry, from a right click on the background, closes the dialog.
+    void windowMenuAndAboutBox() {
+        CTandrelDlg dlg;
+        QVERIFY(dlg.Create());
+        dlg.show();
+        QStringList seen;
+        for (const QAction* entry : dlg.GetSystemMenu()->actions()) {
+            seen << entry->text();
+        }
+        ChooseFromMenu(2);
+        WhenShown<CAboutDlg>([&seen](CAboutDlg* box) {
+            seen << box->windowTitle();
+            for (const QLabel* label : box->findChildren<QLabel*>()) {
+                seen << (label->pixmap().isNull() ? label->text()
+                                                  : QString::number(label->width()));
+            }
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QWidget* size = dlg.GetDlgItem(IDC_SIZE);
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, {}, size->mapToGlobal(QPoint()));
+        QApplication::sendEvent(size, &key);
+        QCOMPARE(seen.mid(0, 6),
+                 (QStringList{"閉じる(&C)", "", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", "ロスミナのﾊﾞｰｼﾞｮﾝ情報", "32",
+                              "ロスミナ Version 1.00"}));
+        QVERIFY(dlg.isVisible());
+        ChooseFromMenu(0);
+        QContextMenuEvent click(QContextMenuEvent::Mouse, {5, 5}, dlg.mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(&dlg, &click);
+        QCOMPARE(dlg.result(), IDCANCEL);
+        QVERIFY(!dlg.isVisible());
+    }
+
+    // A folder the picker delivers replaces the folder text when its path, in
+    // the active code page, is shorter than 260 bytes. Qt's directory dialog
+    // shows the title, opens at the folder text, window-modal without an
+    // owner, and hands the chosen folder back.
+    void folderPicker() {
+        const std::tuple<CodePage, const char*, std::optional<QString>, const char*> kPicks[] = {
+            // the code page, the folder text, the choice, the folder text after
+            {CodePage::Utf8, "/start here", "/srv/data", "/srv/data"},
+            {CodePage::Utf8, "/before", std::nullopt, "/before"},
+            {CodePage::Utf8, "/before", "/" + QString(259, 'a'), "/before"},
+            {CodePage::Cp932, "/\x95\x5C", "/データ", "/\x83\x66\x81\x5B\x83\x5E"},
+        };
+        CTandrelDlg dlg;
+        QVERIFY(dlg.Create());
+        dlg.show();
+        for (const auto& [page, typed, chosen, shown] : kPicks) {
+            platform::SetActiveCodePage(page);
+            dlg.SetFolderPicker([&chosen](const BROWSEINFO&) { return chosen; });
+            dlg.SetDlgItemText(IDC_FOLDER, typed);
+            Click(dlg, IDC_BROWSE);
+            QCOMPARE(dlg.GetDlgItemText(IDC_FOLDER).view(), shown);
+        }
+        morvash::test::TempTree tree;
+        dlg.SetFolderPicker(ShowFolderPicker);
+        dlg.SetDlgItemText(IDC_FOLDER, (tree.root() + "/").c_str());
+        QStringList seen;
+        WhenShown<QFileDialog>([&seen](QFileDialog* picker) {
+            seen << picker->windowTitle() << picker->directory().absolutePath()
+                 << QString::number(picker->parentWidget() == nullptr &&
+                                    picker->windowModality() == Qt::WindowModal);
+            static_cast<QDialog*>(picker)->accept();
+        });
+        Click(dlg, IDC_BROWSE);
+        QCOMPARE(seen, (QStringList{"ﾌｫﾙﾀﾞを選択して下さい", tree.root().c_str(), "1"}));
+        // A path of 260 bytes never fits, however large the caller's buffer.
+        std::array<char, 300> path{};
+        const auto longPath = [](const BROWSEINFO&) {
+            return std::optional("/" + QString(259, 'a'));
+        };
+        QCOMPARE(BrowseForFolderPath(nullptr, "", path.data(), 300, longPath), 1);
+        QCOMPARE(path[0], '\0');
+        QCOMPARE(dlg.GetDlgItemText(IDC_FOLDER).view(), tree.root());
+    }
+
+    // An edit that its template makes read-only is read-only, single-line or
+    // multi-line; dialog units convert edge by edge, halves rounding up.
+    void controls() {
+        QCOMPARE(tandrel::dialog::DialogUnits(6, 12).MapDialogRect({1, 1, 1, 1}),
+                 QRect(2, 2, 1, 1));
+        QWidget parent;
+        for (const QStringList& style :
+             {QStringList{"ES_READONLY"}, QStringList{"ES_MULTILINE", "ES_READONLY"}}) {
+            tandrel::dialog::ControlTemplate edit;
+            edit.kind = "EDITTEXT";
+            edit.style = style;
+            QWidget* made = CreateControl(edit, &parent, {1, 1});
+            auto* line = qobject_cast<QLineEdit*>(made);
+            auto* box = qobject_cast<tandrel::dialog::OutputEdit*>(made);
+            QVERIFY(line != nullptr ? line->isReadOnly()
+                                    : box->SendScintilla(QsciScintillaBase::SCI_GETREADONLY) != 0);
+        }
+    }
+};
+
+int main(int argc, char* argv[]) {
+    CTandrelApp app(argc, argv);
+    DialogTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "DialogTest.moc"
