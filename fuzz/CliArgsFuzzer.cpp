@@ -3,21 +3,23 @@
 // The command walks only a tiny tree made in a temporary folder, which is the
 // working folder while the command runs (and only then, so that libFuzzer's
 // relative paths keep their meaning): an argument that could name anything
-// outside it (one that begins with "/" or holds "..") is dropped. The tree
+// outside it (one that begins with "/" or holds "..") is dropped, and so is
+// one that could ask for an output file (-o), which would grow the tree. The tree
 // holds a small folder and a chain of 34 folders, so both the tree text and
 // the depth error come up.
 //
 // Input: byte 0 picks the code page (bit 0); the rest is split at NUL bytes
 // into at most 12 arguments.
 //
-// What must hold: the status is 0, 1 or 2 (3 needs a failing stream); bad
-// usage writes nothing to standard output and the usage line to standard
-// error; the depth error writes nothing to standard output and the message to
-// standard error; success writes text that ends with LF or, under --crlf,
-// with the summary's last digit, and at most a warning to standard error.
+// What must hold: the status is 0, 1, 2 or 4 (3 needs a failing stream);
+// only success writes to standard output, text that ends with LF or, under
+// --crlf, with the summary's last digit; every message line is the command's
+// own; bad usage shows the usage line, the depth error its prefixed message,
+// and status 4 names the folder that could not be read.
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -36,7 +38,8 @@
 namespace fs = std::filesystem;
 using tandrel::fuzz::Check;
 
-static const fs::path kTree = fs::temp_directory_path() / ("tandrel-cli-fuzz-" + std::to_string(getpid()));
+static const fs::path kTree =
+    fs::temp_directory_path() / ("tandrel-cli-fuzz-" + std::to_string(getpid()));
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // The tree, made once per process and removed when it ends.
@@ -58,7 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::string> args{"tandrel-cli"};
     std::istringstream input(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
     for (std::string arg; args.size() <= 12 && std::getline(input, arg, '\0');) {
-        if (!arg.starts_with('/') && arg.find("..") == std::string::npos) {
+        const bool output =
+            arg.starts_with("--o") ||
+            (arg.starts_with('-') && !arg.starts_with("--") && arg.find('o') != std::string::npos);
+        if (!arg.starts_with('/') && arg.find("..") == std::string::npos && !output) {
             args.push_back(arg);
         }
     }
@@ -71,10 +77,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text = out.str();
     const std::string messages = err.str();
     const char last = text.empty() ? '\0' : text.back();
-    Check(status >= 0 && status <= 2 && (status == 0 || text.empty()));
-    Check(status != 0 || last == '\n' || (last >= '0' && last <= '9'));
-    Check(status != 0 || messages.empty() || messages.starts_with("tandrel-cli: warning"));
-    Check(status != 1 || messages == std::string(tandrel::DepthErrorMessage().view()) + "\n");
+    Check(status >= 0 && status <= 4 && status != 3 &&
+          (status == 0 || status == 4 || text.empty()));
+    Check(status == 1 || status == 2 || last == '\n' || (last >= '0' && last <= '9'));
+    for (std::size_t line = 0; line < messages.size();) {
+        Check(messages.compare(line, 13, "tandrel-cli: ") == 0 || status == 1 ||
+              status == 2);  // these quote the folder or argument, bytes and all
+        line = std::min(messages.find('\n', line), messages.size()) + 1;
+    }
+    const std::string depth = "tandrel-cli: " + std::string(tandrel::DepthErrorMessage().view());
+    Check(status != 1 || messages.find(depth) != std::string::npos);
     Check(status != 2 || messages.find("Usage: tandrel-cli") != std::string::npos);
+    Check(status != 4 || messages.find("tandrel-cli: cannot read '") != std::string::npos);
     return 0;
 }
