@@ -165,6 +165,7 @@ void CSerchFiles::GetFileInfos(std::span<const int> lines, std::span<CFileInfo> 
     } folder;
     constexpr std::int32_t kNone = -2;  // no line's parent
     std::int32_t openFor = kNone;       // the parent line of the folder open
+    CString folderPath;                 // its target path
     const std::size_t count = std::min(lines.size(), records.size());
     for (std::size_t k = 0; k < count; ++k) {
         const int index = lines[k];
@@ -172,20 +173,23 @@ void CSerchFiles::GetFileInfos(std::span<const int> lines, std::span<CFileInfo> 
         if (index < 0 || index >= m_ListFiles.GetSize()) {
             continue;
         }
-        CString fullPath = pathOf(index, true);
         const std::int32_t parent = parents_[static_cast<std::size_t>(index)];
         if (parent != openFor) {
             openFor = parent;
-            folder.open(fullPath.view().substr(
-                0, static_cast<std::size_t>(fullPath.GetLength()) - realName(index).size()));
+            folderPath = pathOf(index, false);
+            folder.open(folderPath.view());
         }
-        // The name is the path's tail, so it ends where the path does, with a NUL.
-        const char* name = static_cast<const char*>(fullPath) +
-                           (static_cast<std::size_t>(fullPath.GetLength()) - realName(index).size());
+        const std::string_view name = realName(index);
+        CString fullPath;
+        fullPath.Preallocate(folderPath.GetLength() + static_cast<int>(name.size()));
+        fullPath += folderPath.view();
+        fullPath += name;
         platform::EntryDetails details;
         // A folder that cannot be opened (gone, renamed, a path too long) is
-        // left to the lookup by path, which answers as it would have.
-        const bool found = folder.get() >= 0 ? platform::FindInFolder(folder.get(), name, details)
+        // left to the lookup by path, which answers as it would have. The
+        // name is the path's tail, so a NUL follows it there.
+        const char* const tail = static_cast<const char*>(fullPath) + folderPath.GetLength();
+        const bool found = folder.get() >= 0 ? platform::FindInFolder(folder.get(), tail, details)
                                              : platform::FindExact(fullPath, details);
         if (found) {
             fill(records[k], index, std::move(fullPath), details);

@@ -44,7 +44,8 @@ constexpr unsigned int kLevels = MAX_SEARCH_DEPTH + 1;
 constexpr unsigned int kDefaultThreads = 16;
 // Entries that the readers may hold, read, before the listing takes them: a
 // bound on the memory that reading ahead costs (some 60 bytes an entry).
-constexpr std::size_t kAheadEntries = 1 << 17;
+constexpr std::size_t kAheadEntries = 1 << 15;
+constexpr std::size_t kSpareFolders = 64;
 
 class Fd {
   public:
@@ -174,7 +175,6 @@ class Pattern {
     std::string literal_;  // the plain part of text_
 };
 
-
 // How each folder of one walk is read and ordered: the options and what was
 // made of them. Only read while the walk runs, so any thread may use it.
 class Reader {
@@ -242,6 +242,12 @@ bool Reader::Read(int fd, unsigned int depth, Folder& folder, char* buffer) cons
             folder.error = errno;
         }
         more = got > 0;
+        if (more) {
+            // A record takes at least 24 bytes: one allocation per read at most.
+            const auto bytes = static_cast<std::size_t>(got);
+            folder.names.reserve(folder.names.size() + bytes);
+            folder.entries.reserve(folder.entries.size() + bytes / 24);
+        }
         for (std::size_t pos = 0; pos < static_cast<std::size_t>(std::max<ssize_t>(got, 0));) {
             const auto* dirent = reinterpret_cast<const dirent64*>(buffer + pos);
             pos += dirent->d_reclen;
@@ -400,7 +406,9 @@ class Lister {
         }
     }
 
-    void Fail(std::string_view path, int error) { out_.errors.push_back({std::string(path), error}); }
+    void Fail(std::string_view path, int error) {
+        out_.errors.push_back({std::string(path), error});
+    }
     void Entered() {
         if (options_.control != nullptr) {
             options_.control->AddFolder();
@@ -545,7 +553,8 @@ struct Node {
     bool ready = false;
 
     std::string_view name() const {
-        return key.empty() ? std::string_view() : std::string_view(path).substr(path.rfind('/') + 1);
+        return key.empty() ? std::string_view()
+                           : std::string_view(path).substr(path.rfind('/') + 1);
     }
 };
 
@@ -589,9 +598,7 @@ class ParallelWalker {
     void done(Node& node);
     // Under the lock: queues the subfolders of `node` for the readers.
     void queue(Node& node);
-    bool mayTake() const {
-        return !pending_.empty() && (ahead_ < kAheadEntries || pending_.top() == awaited_);
-    }
+    bool mayTake() const { return !pending_.empty() && ahead_ < kAheadEntries; }
     void await(Node& node);
     void list(Node& node);
     void finish();
@@ -609,8 +616,12 @@ class ParallelWalker {
     const Node* awaited_ = nullptr;  // the folder the listing waits for
     std::size_t ahead_ = 0;          // entries read that the listing has not taken
     unsigned int idle_ = 0;          // readers waiting for work
+    bool full_ = false;              // a reader waits for the listing to take entries
     bool ending_ = false;
     std::vector<std::thread> threads_;
+    // Folders the listing is done with, kept with their capacity for readers
+    // to fill again: fewer allocations, and none freed by another thread.
+    std::vector<Folder> spare_;
     std::unique_ptr<char[]> buffer_ = std::make_unique_for_overwrite<char[]>(kReadSize);
 };
 
@@ -640,7 +651,8 @@ void ParallelWalker::read(Node& node, char* buffer) {
             node.openError = errno;
             return;
         }
-        node.stopped = !reader_.Read(top ? root_.get() : own.get(), node.depth, node.folder, buffer);
+        node.stopped =
+            !reader_.Read(top ? root_.get() : own.get(), node.depth, node.folder, buffer);
         if (!lister_.Git()) {
             makeChildren(node);
         }
@@ -661,8 +673,9 @@ void ParallelWalker::makeChildren(Node& node) {
         }
         auto child = std::make_unique<Node>();
         child->path.reserve(node.path.size() + 1 + entry.length);
-        child->path.append(node.path).append(1, kSeparator).append(node.folder.name(entry),
-                                                                   entry.length);
+        child->path.append(node.path)
+            .append(1, kSeparator)
+            .append(node.folder.name(entry), entry.length);
         child->key.reserve(node.key.size() + 1);
         child->key = node.key;
         child->key.push_back(static_cast<std::uint32_t>(i));
@@ -695,8 +708,10 @@ void ParallelWalker::queue(Node& node) {
             }
         }
     }
-    for (std::size_t k = 0; k < std::min<std::size_t>(node.children.size(), idle_); ++k) {
-        work_.notify_one();
+    if (ahead_ < kAheadEntries) {
+        for (std::size_t k = 0; k < std::min<std::size_t>(node.children.size(), idle_); ++k) {
+            work_.notify_one();
+        }
     }
 }
 
@@ -705,7 +720,10 @@ void ParallelWalker::work() {
     std::unique_lock lock(mutex_);
     for (;;) {
         ++idle_;
-        work_.wait(lock, [this] { return ending_ || mayTake(); });
+        work_.wait(lock, [this] {
+            full_ = full_ || (!pending_.empty() && ahead_ >= kAheadEntries);
+            return ending_ || mayTake();
+        });
         --idle_;
         if (ending_) {
             return;
@@ -713,6 +731,10 @@ void ParallelWalker::work() {
         Node& node = *pending_.top();
         pending_.pop();
         node.taken = true;
+        if (!spare_.empty()) {
+            node.folder = std::move(spare_.back());
+            spare_.pop_back();
+        }
         lock.unlock();
         read(node, buffer.get());
         lock.lock();
@@ -722,24 +744,32 @@ void ParallelWalker::work() {
 
 void ParallelWalker::await(Node& node) {
     std::unique_lock lock(mutex_);
-    if (!node.taken && pending_.top() == &node) {
-        // No reader has it yet: read it here rather than wait for one.
+    while (!node.ready) {
+        // Read it here when no reader has it yet; while a reader has it, read
+        // the next folder needed rather than wait.
+        Node* next = !node.taken                                   ? &node
+                     : !pending_.empty() && ahead_ < kAheadEntries ? pending_.top()
+                                                                   : nullptr;
+        if (next == nullptr) {
+            awaited_ = &node;
+            ready_.wait(lock, [&node] { return node.ready; });
+            awaited_ = nullptr;
+            break;
+        }
+        // The listing needs the folders in order, so one it needs and no
+        // reader has is the first in the queue.
         pending_.pop();
-        node.taken = true;
+        next->taken = true;
         lock.unlock();
-        read(node, buffer_.get());
+        read(*next, buffer_.get());
         lock.lock();
-        done(node);
+        done(*next);
     }
-    if (!node.ready) {
-        awaited_ = &node;
-        work_.notify_all();  // a reader held back by the bound may take it
-        ready_.wait(lock, [&node] { return node.ready; });
-        awaited_ = nullptr;
-    }
-    const bool wasFull = ahead_ >= kAheadEntries;
     ahead_ -= node.folder.entries.size();
-    if (wasFull && ahead_ < kAheadEntries) {
+    if (full_ && ahead_ < kAheadEntries / 2) {
+        // Readers held back by the bound go on once there is room for many
+        // folders, not for each folder taken.
+        full_ = false;
         work_.notify_all();
     }
     lock.unlock();
@@ -787,6 +817,10 @@ void ParallelWalker::list(Node& node) {
         }
         if (!lister_.StopNow()) {
             // Every folder below it has been listed: none is queued or being read.
+            const std::lock_guard lock(mutex_);
+            if (spare_.size() < kSpareFolders) {
+                spare_.push_back(std::move(child.folder));
+            }
             node.children[next].reset();
         }
         ++next;

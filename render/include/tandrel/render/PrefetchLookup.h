@@ -18,6 +18,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -35,6 +36,10 @@ class PrefetchLookup {
     /// Computes the details of line `index`; called from the workers at once,
     /// so it must be safe to call concurrently.
     using Compute = std::function<CFileInfo(int index)>;
+    /// Computes the details of many lines at once, `lines[k]` into
+    /// `records[k]`, as Compute would each; called from the workers at once.
+    using ComputeMany =
+        std::function<void(std::span<const int> lines, std::span<CFileInfo> records)>;
 
     static constexpr int kChunkLines = 64;
     static constexpr int kRingChunks = 64;
@@ -43,7 +48,13 @@ class PrefetchLookup {
     /// for the lines i below `count` that `wanted` accepts. With no workers
     /// (or none that the system lets start), every call computes directly.
     PrefetchLookup(int count, Wanted wanted, Compute compute, unsigned int workers);
-    /// Stops the workers (each ends after the line it is computing) and joins them.
+    /// As above, the workers computing the wanted lines of each chunk with one
+    /// call of `computeMany`; a chunk whose call throws is computed line by
+    /// line, so that a failure still reaches the caller of its line only.
+    PrefetchLookup(int count, Wanted wanted, Compute compute, ComputeMany computeMany,
+                   unsigned int workers);
+    /// Stops the workers (each ends after the line, or the chunk given to
+    /// computeMany, it is computing) and joins them.
     ~PrefetchLookup();
     PrefetchLookup(const PrefetchLookup&) = delete;
     PrefetchLookup& operator=(const PrefetchLookup&) = delete;
@@ -78,6 +89,12 @@ class PrefetchLookup {
     };
 
     void work() noexcept;
+    // Fills the slots of the lines first to end - 1 line by line.
+    void computeEach(Chunk& place, int first, int end);
+    // Fills them with one computeMany_ call; false when something threw.
+    bool computeAll(Chunk& place, int first, int end, std::vector<int>& lines,
+                    std::vector<CFileInfo>& records);
+    static void store(Slot& slot, const CFileInfo& info);
     // Waits until chunk `chunk` may use its place in the ring; false when stopping.
     bool waitForRoom(int chunk) const;
     void waitFilled(int chunk) const;
@@ -87,6 +104,7 @@ class PrefetchLookup {
     const int chunkCount_;
     const Wanted wanted_;
     const Compute compute_;
+    const ComputeMany computeMany_;
     std::unique_ptr<Chunk[]> ring_;
     std::atomic<int> nextChunk_{0};
     // Chunks below this number are done with: their places may be filled again.
