@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
@@ -46,6 +47,9 @@ constexpr unsigned int kDefaultThreads = 16;
 // bound on the memory that reading ahead costs (some 60 bytes an entry).
 constexpr std::size_t kAheadEntries = 1 << 15;
 constexpr std::size_t kSpareFolders = 64;
+// A file's details that take longer than this to look up came from the disk
+// (or the network); from memory they take a few microseconds.
+constexpr std::chrono::microseconds kColdLookup{200};
 
 class Fd {
   public:
@@ -286,6 +290,7 @@ bool Reader::Read(int fd, unsigned int depth, Folder& folder, char* buffer) cons
         struct stat info {};
         if (needStat_ && !entry.statDone &&
             ::fstatat(fd, folder.name(entry), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+            entry.statDone = true;
             entry.size = info.st_size;
             entry.seconds = info.st_mtim.tv_sec;
             entry.nanoseconds = info.st_mtim.tv_nsec;
@@ -594,6 +599,7 @@ class ParallelWalker {
     void work();
     void read(Node& node, char* buffer);
     void makeChildren(Node& node);
+    void warm(int fd, const Folder& folder);
     // Under the lock: `node` is read; queue its subfolders.
     void done(Node& node);
     // Under the lock: queues the subfolders of `node` for the readers.
@@ -651,13 +657,40 @@ void ParallelWalker::read(Node& node, char* buffer) {
             node.openError = errno;
             return;
         }
-        node.stopped =
-            !reader_.Read(top ? root_.get() : own.get(), node.depth, node.folder, buffer);
+        const int fd = top ? root_.get() : own.get();
+        node.stopped = !reader_.Read(fd, node.depth, node.folder, buffer);
         if (!lister_.Git()) {
             makeChildren(node);
         }
+        if (!node.stopped) {
+            warm(fd, node.folder);
+        }
     } catch (...) {
         node.failure = std::current_exception();
+    }
+}
+
+void ParallelWalker::warm(int fd, const Folder& folder) {
+    // Files looked up soon after the walk: when the first one's details come
+    // from the disk (or the network), so will the others'. Load them all now,
+    // while the other readers wait for the disk too, rather than one by one as
+    // each file is looked up after the walk. Nothing read here is kept.
+    bool cold = false;
+    for (const Entry& entry : folder.entries) {
+        if (entry.type == EntryType::Directory || entry.statDone) {
+            continue;
+        }
+        struct stat info {};
+        if (cold) {
+            ::fstatat(fd, folder.name(entry), &info, AT_SYMLINK_NOFOLLOW);
+            continue;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        ::fstatat(fd, folder.name(entry), &info, AT_SYMLINK_NOFOLLOW);
+        if (std::chrono::steady_clock::now() - start < kColdLookup) {
+            return;
+        }
+        cold = true;
     }
 }
 
