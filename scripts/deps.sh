@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config help2man
+    nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev libgit2-dev
     qt6-base-dev fonts-ipafont-gothic xvfb xauth

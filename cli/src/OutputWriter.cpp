@@ -41,6 +41,12 @@ void WriteText(std::string_view text, bool crlf, std::ostream& out) {
     out.write(block.data(), static_cast<std::streamsize>(block.size()));
 }
 
+void WriteMarkdown(std::string_view text, bool crlf, std::ostream& out) {
+    out << "```text" << (crlf ? "\r\n" : "\n");
+    WriteText(text, crlf, out);
+    out << (crlf ? "\r\n```" : "```\n");
+}
+
 int FinishOutput(std::ostream& out, std::ostream& err) {
     if (out) {
         out.flush();

@@ -1,17 +1,25 @@
 #include "tandrel/cli/Run.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <utility>
 
+#include "AtomicOutputFile.h"
+#include "ExtensionAdvice.h"
+#include "JsonWriter.h"
 #include "Options.h"
 #include "OutputWriter.h"
+#include "ProgressLine.h"
+#include "morvash/ListingLine.h"
 #include "morvash/SerchFiles.h"
 #include "morvash/platform/CodePage.h"
 #include "tandrel/render/PrefetchLookup.h"
@@ -35,14 +43,93 @@ void EndEngine(std::unique_ptr<CSerchFiles> engine) {
     }
 }
 
-// Returns 0 when `path` names a folder that can be opened, else the errno.
-int FolderError(const char* path) {
-    const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return errno;
+// A path for a one-line message: control bytes shown as "?", as the listing
+// shows them, and runs of "/" as one (the walk joins "/" and a name with one).
+std::string Printable(std::string_view path) {
+    std::string shown;
+    for (const char c : path) {
+        if (c == '/' && shown.ends_with('/')) {
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(c);
+        shown += byte < 0x20 || byte == 0x7F ? '?' : c;
     }
-    ::close(fd);
-    return 0;
+    return shown;
+}
+
+// --draw, else (for text) TANDREL_DRAW, else narrow on a UTF-8 terminal and
+// the dialog's pieces everywhere else; Markdown is drawn narrow by default.
+DrawStyle ChooseDrawStyle(const Options& options, const Console& console, std::ostream& err) {
+    if (options.draw) {
+        return *options.draw;
+    }
+    if (options.format == OutputFormat::Markdown) {
+        return DrawStyle::Narrow;
+    }
+    if (const char* named = std::getenv("TANDREL_DRAW"); named != nullptr && *named != '\0') {
+        if (const auto style = DrawStyleNamed(named)) {
+            return *style;
+        }
+        err << kName << ": warning: TANDREL_DRAW='" << Printable(named)
+            << "' is not dialog, narrow or ascii; ignored\n";
+    }
+    const bool terminal = console.outIsTerminal && !options.output;
+    return terminal && platform::ActiveCodePage() == platform::CodePage::Utf8 ? DrawStyle::Narrow
+                                                                              : DrawStyle::Dialog;
+}
+
+void WarnAboutExtensions(std::string_view extensions, std::ostream& err) {
+    for (const std::string_view token : HopelessTokens(extensions)) {
+        std::string meant = MeantExtensions(extensions);
+        for (auto quote = meant.find('\''); quote != std::string::npos;
+             quote = meant.find('\'', quote + 4)) {
+            meant.replace(quote, 1, "'\\''");
+        }
+        err << kName << ": warning: extension '" << token << "' can match nothing; try -e '"
+            << meant << "'\n";
+    }
+}
+
+morvash::WalkOptions WalkOptionsFor(const Options& options, morvash::WalkControl& control) {
+    morvash::WalkOptions walk;
+    walk.maxDepth = options.noSubfolders ? 0
+                    : options.levels     ? *options.levels - 1
+                                         : MAX_SEARCH_DEPTH;
+    walk.exclude = options.exclude;
+    walk.noHidden = options.noHidden;
+    walk.gitignore = options.gitignore;
+    walk.oneFileSystem = options.oneFileSystem;
+    walk.sort = options.sort;
+    walk.reverse = options.reverse;
+    walk.dirsFirst = options.dirsFirst;
+    walk.extensionsIgnoreCase = options.ignoreCase;
+    walk.control = &control;
+    return walk;
+}
+
+// Reports each folder that could not be read; tells whether there was one.
+bool ReportWalkErrors(CSerchFiles& engine, const CString& enginePath, std::ostream& err) {
+    std::vector<morvash::WalkError> errors = engine.WalkErrors();
+    if (enginePath.IsEmpty()) {
+        // The walk lists nothing for an empty path and has nothing to report.
+        errors.insert(errors.begin(), morvash::WalkError{"", ENOENT});
+    }
+    for (const morvash::WalkError& error : errors) {
+        err << kName << ": cannot read '" << Printable(error.path)
+            << "': " << std::strerror(error.error) << '\n';
+    }
+    return !errors.empty();
+}
+
+// Returns the first line that would be shown 32 or more levels deep, or -1.
+int FirstTooDeepLine(const CStringArray& listing, bool fileNames) {
+    for (int i = 0; i < listing.GetSize(); ++i) {
+        const morvash::ListingLine line = morvash::ReadListingLine(listing[i].view());
+        if (line.depth >= MAX_SEARCH_DEPTH && (line.directory || fileNames)) {
+            return i;
+        }
+    }
+    return -1;
 }
 
 }  // namespace
@@ -53,7 +140,13 @@ void PrepareProcess() {
     gProcessEndsAfterRun = true;
 }
 
-int run(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+Console ProcessConsole() {
+    return {.outIsTerminal = ::isatty(STDOUT_FILENO) == 1,
+            .errIsTerminal = ::isatty(STDERR_FILENO) == 1};
+}
+
+int run(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+        const Console& console) {
     Options options;
     if (const auto error = ParseOptions(args, options)) {
         err << kName << ": " << *error << '\n' << kUsage;
@@ -69,45 +162,95 @@ int run(std::span<const std::string> args, std::ostream& out, std::ostream& err)
         out << kName << ' ' << TANDREL_VERSION << '\n';
         return FinishOutput(out, err);
     }
+    WarnAboutExtensions(options.extensions, err);
 
     // The dialog's check boxes: clearing file names clears extensions too.
+    const DrawStyle draw = ChooseDrawStyle(options, console, err);
     const TreeOptions tree{
         .fileName = !options.dirsOnly,
         .extension = !options.dirsOnly && !options.noExtension,
         .size = options.size,
         .timestamp = options.time,
         .noTreeLines = options.noLines,
-        .draw = options.narrow ? DrawStyle::Narrow : DrawStyle::Dialog,
+        .draw = draw,
+        .alignColumns = draw != DrawStyle::Dialog,
     };
     const RootFolder root = PrepareRootFolder(CString(options.folder), options.fullPath);
 
-    auto engine = std::make_unique<CSerchFiles>(root.enginePath, options.extensions.c_str(),
-                                                options.noSubfolders ? 0 : MAX_SEARCH_DEPTH);
-    const CStringArray& listing = *engine->gFc_GetListFiles();
-    if (listing.GetSize() == 0) {
-        if (const int error = FolderError(root.enginePath); error != 0) {
-            err << kName << ": warning: cannot read folder '" << options.folder
+    std::optional<AtomicOutputFile> file;
+    if (options.output) {
+        file.emplace(*options.output);
+        if (const int error = file->OpenError(); error != 0) {
+            err << kName << ": cannot write '" << Printable(*options.output)
                 << "': " << std::strerror(error) << '\n';
+            return 3;
         }
     }
+    std::ostream& sink = file ? file->stream() : out;
+
+    morvash::WalkControl control;
+    std::atomic<std::uint64_t> lookedUp{0};
+    std::optional<ProgressLine> progress;
+    if (console.errIsTerminal && !options.noProgress) {
+        progress.emplace(err, control, lookedUp);
+    }
+    auto engine = std::make_unique<CSerchFiles>(root.enginePath, options.extensions.c_str(),
+                                                WalkOptionsFor(options, control));
+    const CStringArray& listing = *engine->gFc_GetListFiles();
+    const int tooDeep = FirstTooDeepLine(listing, tree.fileName);
+
     CString text;
-    BuildResult result = BuildResult::Complete;
-    {
+    std::string json;
+    if (tooDeep < 0) {
         // Worker threads look the files up ahead of the renderer; they end
         // before the engine does.
         const auto prefetch = PrefetchFileInfo(*engine, tree.fileName);
-        result = BuildTreeText(
-            root.rootLabel, listing, engine->gFc_GetNumOfDir(), engine->gFc_GetNumOfFile(),
-            [&prefetch](int index) { return (*prefetch)(index); }, tree, text);
+        const FileInfoLookup lookup = [&prefetch, &lookedUp](int index) {
+            lookedUp.fetch_add(1, std::memory_order_relaxed);
+            return (*prefetch)(index);
+        };
+        if (options.format == OutputFormat::Json) {
+            json.reserve(static_cast<std::size_t>(listing.GetSize()) * 64);
+            AppendJson(json, root.rootLabel.view(), *engine,
+                       {.files = tree.fileName, .size = tree.size, .time = tree.timestamp}, lookup);
+        } else {
+            BuildTreeText(root.rootLabel, listing, engine->gFc_GetNumOfDir(),
+                          engine->gFc_GetNumOfFile(), lookup, tree, text);
+        }
     }
-    EndEngine(std::move(engine));
-    if (result == BuildResult::DepthError) {
-        err << DepthErrorMessage() << '\n';
+    if (progress) {
+        progress->Stop();
+    }
+    const bool unreadable = ReportWalkErrors(*engine, root.enginePath, err);
+    if (tooDeep >= 0) {
+        const CString folder = engine->gFc_GetTargetPath(tooDeep);
+        std::string_view shown = folder.view();
+        shown.remove_suffix(shown.ends_with('/') && shown.size() > 1 ? 1 : 0);
+        err << kName << ": " << DepthErrorMessage() << '\n'
+            << kName << ": first folder too deep: '" << Printable(shown) << "'\n"
+            << kName << ": use -L N to stop at N levels\n";
+        EndEngine(std::move(engine));
         return 1;
     }
+    EndEngine(std::move(engine));
+
     errno = 0;
-    WriteText(text.view(), options.crlf, out);
-    return FinishOutput(out, err);
+    if (options.format == OutputFormat::Json) {
+        sink.write(json.data(), static_cast<std::streamsize>(json.size()));
+    } else if (options.format == OutputFormat::Markdown) {
+        WriteMarkdown(text.view(), options.crlf, sink);
+    } else {
+        WriteText(text.view(), options.crlf, sink);
+    }
+    int status = FinishOutput(sink, err);
+    if (status == 0 && file) {
+        if (const int error = file->Commit(); error != 0) {
+            err << kName << ": cannot write '" << Printable(*options.output)
+                << "': " << std::strerror(error) << '\n';
+            status = 3;
+        }
+    }
+    return status == 0 && unreadable ? 4 : status;
 }
 
 }  // namespace tandrel::cli

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "AlignColumns.h"
 #include "FixedTexts.h"
 #include "morvash/ListingLine.h"
 
@@ -18,6 +19,10 @@ namespace {
 constexpr char kSeparator = '/';
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kNarrowBlank = "  ";
+constexpr std::string_view kAsciiTee = "|- ";
+constexpr std::string_view kAsciiCorner = "`- ";
+constexpr std::string_view kAsciiBar = "|  ";
+constexpr std::string_view kAsciiBlank = "   ";
 constexpr int kColumns = MAX_SEARCH_DEPTH;  // depths 0 to 31 can be drawn
 
 // What the backward pass learns about each listing line.
@@ -36,6 +41,20 @@ constexpr std::size_t kTimeColumnMax = 1 + 5 * 5 + 4;
 struct Pieces {
     std::string_view tee, corner, bar, blank;
 };
+
+// The style's four pieces; with `noTreeLines`, its blank in every place.
+Pieces ChoosePieces(DrawStyle style, bool noTreeLines, const detail::FixedTexts& literals) {
+    Pieces pieces{literals.tee, literals.corner, literals.bar, literals.blank};
+    if (style == DrawStyle::Narrow) {
+        pieces.blank = kNarrowBlank;
+    } else if (style == DrawStyle::Ascii) {
+        pieces = {kAsciiTee, kAsciiCorner, kAsciiBar, kAsciiBlank};
+    }
+    if (noTreeLines) {
+        pieces = {pieces.blank, pieces.blank, pieces.blank, pieces.blank};
+    }
+    return pieces;
+}
 
 // Decides, walking the listing once from its end, what the forward scan for
 // each line's continuation flag would find: `ahead[k]` holds the answer for a
@@ -141,11 +160,7 @@ BuildResult BuildTreeText(const CString& rootLabel, const CStringArray& listing,
                           const FileInfoLookup& lookup, const TreeOptions& options,
                           CString& output) {
     const detail::FixedTexts& literals = detail::ActiveFixedTexts();
-    const std::string_view blank =
-        options.draw == DrawStyle::Narrow ? kNarrowBlank : std::string_view(literals.blank);
-    const Pieces pieces = options.noTreeLines
-                              ? Pieces{blank, blank, blank, blank}
-                              : Pieces{literals.tee, literals.corner, literals.bar, blank};
+    const Pieces pieces = ChoosePieces(options.draw, options.noTreeLines, literals);
     const std::size_t pieceSize =
         std::max({pieces.tee.size(), pieces.corner.size(), pieces.bar.size(), pieces.blank.size()});
     const std::size_t fileExtra = literals.missing.size() + (options.size ? kSizeColumnMax : 0) +
@@ -237,7 +252,11 @@ BuildResult BuildTreeText(const CString& rootLabel, const CStringArray& listing,
     summary += literals.summaryFiles;
     AppendNumber(summary, fileCount);
     text += std::string_view(summary);
-    output = std::move(text);
+    if (options.alignColumns && options.fileName && (options.size || options.timestamp)) {
+        output = CString(std::string_view(detail::AlignColumns(text.view())));
+    } else {
+        output = std::move(text);
+    }
     return BuildResult::Complete;
 }
 

@@ -160,11 +160,11 @@ TEST_F(RunTest, FolderThatCannotBeReadWarns) {
         {"nope", "No such file or directory"}, {"docs/a.txt", "Not a directory"}, {"empty", ""}};
     for (const auto& [rel, reason] : kCases) {
         const Result result = Command({"-s", tree_.path(rel)});
-        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.status, reason.empty() ? 0 : 4);
         EXPECT_EQ(result.out, fs::path(rel).filename().string() + "\n\nﾃﾞｨﾚｸﾄﾘ数:0, ﾌｧｲﾙ数:0\n");
         EXPECT_EQ(result.err, reason.empty() ? ""
-                                             : "tandrel-cli: warning: cannot read folder '" +
-                                                   tree_.path(rel) + "': " + reason + "\n");
+                                             : "tandrel-cli: cannot read '" + tree_.path(rel) +
+                                                   "': " + reason + "\n");
     }
 }
 
@@ -201,23 +201,27 @@ TEST_F(RunTest, UnreadableFolderWarns) {
     ::chmod(tree_.path("locked").c_str(), 0755);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(report,
-              "0|locked\n\nﾃﾞｨﾚｸﾄﾘ数:0, ﾌｧｲﾙ数:0\n|"
-              "tandrel-cli: warning: cannot read folder '" +
+              "4|locked\n\nﾃﾞｨﾚｸﾄﾘ数:0, ﾌｧｲﾙ数:0\n|"
+              "tandrel-cli: cannot read '" +
                   tree_.path("locked") + "': Permission denied\n");
 }
 
 TEST_F(RunTest, DepthErrorExitsWithOneAndWritesNothing) {
-    tree_.chain(33);
+    const std::string deepest = tree_.chain(33);
     const Result result = Command({tree_.path()});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, kDepthMessage);
+    EXPECT_EQ(result.err, "tandrel-cli: " + std::string(kDepthMessage) +
+                              "tandrel-cli: first folder too deep: '" +
+                              tree_.path(deepest.substr(0, deepest.size() - 2)) +
+                              "'\ntandrel-cli: use -L N to stop at N levels\n");
 
     platform::SetActiveCodePage(CodePage::Cp932);
     const Result cp932 = Command({tree_.path()});
     EXPECT_EQ(cp932.status, 1);
-    EXPECT_EQ(cp932.err, platform::FromUtf8(kDepthMessage));
-    EXPECT_EQ(cp932.err.substr(0, 4), "\x83\x66\x83\x42");
+    const std::string message = "tandrel-cli: " + platform::FromUtf8(kDepthMessage);
+    EXPECT_EQ(cp932.err.substr(0, message.size()), message);
+    EXPECT_EQ(cp932.err.substr(13, 4), "\x83\x66\x83\x42");
 }
 
 TEST_F(RunTest, HiddenFileAtDepth32IsNoErrorWithDirsOnly) {

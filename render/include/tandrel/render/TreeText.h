@@ -36,9 +36,11 @@ using FileInfoLookup = std::function<CFileInfo(int index)>;
 enum class DrawStyle {
     Dialog,  ///< "├ ", "└ ", "│ " and "　 " (ideographic space, space), as the output box has them
     Narrow,  ///< the same tee, corner and bar; the blank piece is two spaces (terminals)
+    Ascii,   ///< "|- ", "`- ", "|  " and "   ": three ASCII columns each
 };
 
-/// What a rendering shows: the dialog's five check boxes and the drawing style.
+/// What a rendering shows: the dialog's five check boxes, the drawing style
+/// and how the size and time columns are separated.
 struct TreeOptions {
     bool fileName = true;      ///< list files (off: folders only)
     bool extension = true;     ///< show file names with their extension
@@ -46,6 +48,10 @@ struct TreeOptions {
     bool timestamp = false;    ///< add each file's last-write time column
     bool noTreeLines = false;  ///< draw every connector and column as the blank piece
     DrawStyle draw = DrawStyle::Dialog;
+    /// Separate the size and time columns with spaces instead of TABs, padded by
+    /// display width (East Asian wide characters count two columns), so that
+    /// they line up in a terminal: names left-aligned, sizes right-aligned.
+    bool alignColumns = false;
 };
 
 /// Renders a listing into `output` (replacing what it held): the root label,

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Times tandrel-cli's options against their plain run (and the plain run
+# against tree(1)) on the same trees, warm cache, in interleaved rounds: each
+# round runs every command once, in turn, so a busy machine slows all alike.
+# Prints each command's median wall time and the ratios the options must keep:
+#
+#   -s -t          / tree -a -U -s -D --noreport     at most 0.5
+#   --sort=name    / plain                           at most 1.2
+#   3 x --exclude  / plain                           at most 1.1
+#   --format=json  / plain                           at most 1.3
+#   --gitignore    / plain, on a git work tree       at most 1.5
+#     with .gitignore files (a copy of TREE100K, made once under WORK)
+#
+#   bench/cli/options.sh [BUILD_DIR] [TREE] [TREE100K]
+#     (defaults: build/release /work/trees/mixed-1M /work/trees/mixed-100k;
+#      ROUNDS=5; WORK=/tmp/tandrel-options-bench, kept between runs)
+set -euo pipefail -f
+export LC_ALL=C
+cd "$(dirname "$0")/../.."
+build=${1:-build/release}
+tree=${2:-/work/trees/mixed-1M}
+small=${3:-/work/trees/mixed-100k}
+rounds=${ROUNDS:-5}
+work=${WORK:-/tmp/tandrel-options-bench}
+cmake --build "$build" --target tandrel-cli >/dev/null
+cli=$build/cli/tandrel-cli
+
+# The git work tree: ignore files at the top and in a few folders, with
+# patterns that match a good share of the entries.
+repo=$work/repo
+if [ ! -d "$repo/.git" ]; then
+    rm -rf "$repo"
+    mkdir -p "$work"
+    cp -a "$small" "$repo"
+    printf '*.bak\n*.log\n/config/\ntmp*/\n!keep.bak\n' >"$repo/.gitignore"
+    find "$repo" -mindepth 2 -maxdepth 2 -type d | head -n 20 | while read -r folder; do
+        printf '*.gz\n*.zip\n' >"$folder/.gitignore"
+    done
+    git -C "$repo" init -q
+fi
+
+names=(tree tandrel-st plain sort exclude json git-plain gitignore)
+commands=(
+    "tree -a -U -s -D --noreport $tree"
+    "$cli -s -t $tree"
+    "$cli $tree"
+    "$cli --sort=name $tree"
+    "$cli -I *.bak -I node_modules -I .git/ $tree"
+    "$cli --format=json $tree"
+    "$cli $repo"
+    "$cli --gitignore $repo"
+)
+
+declare -A times
+for command in "${commands[@]}"; do
+    $command >/dev/null 2>&1 || true # warm the cache
+done
+for _ in $(seq "$rounds"); do
+    for k in "${!commands[@]}"; do
+        start=$EPOCHREALTIME
+        ${commands[$k]} >/dev/null 2>&1 || true
+        times[$k]+="$(awk "BEGIN { print $EPOCHREALTIME - $start }") "
+    done
+done
+
+declare -A median
+for k in "${!commands[@]}"; do
+    median[${names[$k]}]=$(printf '%s\n' ${times[$k]} | sort -n |
+        awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
+    printf '%-10s %8.3f s   %s\n' "${names[$k]}" "${median[${names[$k]}]}" "${commands[$k]}"
+done
+ratio() {
+    awk -v a="${median[$1]}" -v b="${median[$2]}" -v limit="$3" -v what="$4" \
+        'BEGIN { r = a / b; printf "%-32s %.2f (at most %.1f)%s\n", what, r, limit, r <= limit ? "" : "  OVER" }'
+}
+echo
+ratio tandrel-st tree 0.5 "-s -t / tree -a -U -s -D"
+ratio sort plain 1.2 "--sort=name / plain"
+ratio exclude plain 1.1 "3 x --exclude / plain"
+ratio json plain 1.3 "--format=json / plain"
+ratio gitignore git-plain 1.5 "--gitignore / plain (git tree)"

@@ -1,0 +1,246 @@
+#include "JsonWriter.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <climits>
+#include <cstdint>
+
+#include "morvash/ListingLine.h"
+#include "morvash/platform/CodePage.h"
+
+namespace tandrel::cli {
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+
+// The length of the well-formed UTF-8 character at the start of `text`, or 0
+// (RFC 3629: no overlong forms, no surrogates, nothing above U+10FFFF).
+std::size_t Utf8Length(std::string_view text) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    }
+    if (length == 0 || text.size() < length || byte(1) < low || byte(1) > high) {
+        return 0;
+    }
+    for (std::size_t i = 2; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+// Returns `text` (in the active code page) as UTF-8, each byte that begins no
+// character replaced by U+FFFD; `lossy` tells whether any was.
+std::string ToUtf8(std::string_view text, bool& lossy) {
+    if (platform::ActiveCodePage() == platform::CodePage::Cp932) {
+        std::string utf8 = platform::ToUtf8(text);
+        lossy = utf8.find(kReplacement) != std::string::npos;
+        return utf8;
+    }
+    std::string utf8;
+    utf8.reserve(text.size());
+    lossy = false;
+    for (std::size_t at = 0; at < text.size();) {
+        if (static_cast<unsigned char>(text[at]) < 0x80) {
+            utf8 += text[at++];
+        } else if (const std::size_t length = Utf8Length(text.substr(at)); length > 0) {
+            utf8.append(text.substr(at, length));
+            at += length;
+        } else {
+            utf8 += kReplacement;
+            lossy = true;
+            ++at;
+        }
+    }
+    return utf8;
+}
+
+// Appends `utf8` as a JSON string.
+void AppendString(std::string& out, std::string_view utf8) {
+    static constexpr std::string_view kHex = "0123456789abcdef";
+    out += '"';
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20) {
+            out += "\\u00";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+// Appends `"key": "text"`, converted to UTF-8, and `"key_hex": "..."` with the
+// raw bytes when the conversion lost any.
+void AppendText(std::string& out, std::string_view key, std::string_view text) {
+    static constexpr std::string_view kHex = "0123456789abcdef";
+    out += '"';
+    out += key;
+    out += "\": ";
+    // Most names are printable ASCII that needs no escape: no copy for those.
+    if (std::all_of(text.begin(), text.end(),
+                    [](char c) { return c >= 0x20 && c < 0x7F && c != '"' && c != '\\'; })) {
+        out += '"';
+        out += text;
+        out += '"';
+        return;
+    }
+    bool lossy = false;
+    AppendString(out, ToUtf8(text, lossy));
+    if (lossy) {
+        out += ", \"";
+        out += key;
+        out += "_hex\": \"";
+        for (const char c : text) {
+            out += kHex[static_cast<unsigned char>(c) >> 4];
+            out += kHex[static_cast<unsigned char>(c) & 0xF];
+        }
+        out += '"';
+    }
+}
+
+void AppendNumber(std::string& out, std::uint64_t value, int minDigits = 1) {
+    std::array<char, 24> digits;
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+    out.append(
+        static_cast<std::size_t>(std::max<std::ptrdiff_t>(minDigits - (end - digits.data()), 0)),
+        '0');
+    out.append(digits.data(), end);
+}
+
+// "YYYY-MM-DDTHH:MM:SS+09:00": the time is already UTC moved nine hours on.
+void AppendTime(std::string& out, const SYSTEMTIME& time) {
+    out += ", \"time\": \"";
+    AppendNumber(out, time.wYear, 4);
+    out += '-';
+    AppendNumber(out, time.wMonth, 2);
+    out += '-';
+    AppendNumber(out, time.wDay, 2);
+    out += 'T';
+    AppendNumber(out, time.wHour, 2);
+    out += ':';
+    AppendNumber(out, time.wMinute, 2);
+    out += ':';
+    AppendNumber(out, time.wSecond, 2);
+    out += "+09:00\"";
+}
+
+// What readlink gives for the link at `path`; empty when it cannot be read.
+std::string LinkTarget(const char* path) {
+    std::string target(PATH_MAX, '\0');
+    const ssize_t length = ::readlink(path, target.data(), target.size());
+    target.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    return target;
+}
+
+constexpr std::string_view TypeName(morvash::EntryType type) {
+    switch (type) {
+        case morvash::EntryType::Directory:
+            return "directory";
+        case morvash::EntryType::File:
+            return "file";
+        case morvash::EntryType::Link:
+            return "link";
+        case morvash::EntryType::Other:
+            break;
+    }
+    return "other";
+}
+
+}  // namespace
+
+void AppendJson(std::string& out, std::string_view rootLabel, CSerchFiles& engine,
+                const JsonContent& content, const FileInfoLookup& lookup) {
+    const CStringArray& listing = *engine.gFc_GetListFiles();
+    out += '{';
+    AppendText(out, "root", rootLabel);
+    out += ", \"entries\": [";
+
+    // `open` directories' "contents" arrays are open; `empty` tells that the
+    // innermost open array has no entry yet.
+    int open = 0;
+    bool empty = true;
+    const auto close = [&] {
+        if (!empty) {
+            out += '\n';
+            out.append(static_cast<std::size_t>(2 * open), ' ');
+        }
+        out += "]}";
+        --open;
+        empty = false;
+    };
+    for (int i = 0; i < listing.GetSize(); ++i) {
+        const morvash::ListingLine line = morvash::ReadListingLine(listing[i].view());
+        if (!line.directory && !content.files) {
+            continue;
+        }
+        while (open > line.depth) {
+            close();
+        }
+        out += empty ? "\n" : ",\n";
+        out.append(static_cast<std::size_t>(2 * (line.depth + 1)), ' ');
+        out += '{';
+        AppendText(out, "name", engine.RealName(i));
+        const morvash::EntryType type = engine.GetEntryType(i);
+        out += ", \"type\": \"";
+        out += TypeName(type);
+        out += '"';
+        if (line.directory) {
+            out += ", \"contents\": [";
+            ++open;
+            empty = true;
+            continue;
+        }
+        const CFileInfo info = lookup(i);
+        if (info.m_FullPath.IsEmpty() && info.m_FileTitle.IsEmpty()) {
+            out += ", \"missing\": true";
+        } else {
+            if (content.size) {
+                out += ", \"size\": ";
+                AppendNumber(out, (std::uint64_t{info.m_LengthHigh} << 32) | info.m_Length);
+            }
+            if (content.time) {
+                AppendTime(out, info.m_LastWrite);
+            }
+        }
+        if (type == morvash::EntryType::Link) {
+            out += ", ";
+            AppendText(out, "target", LinkTarget(engine.FullPath(i)));
+        }
+        out += '}';
+        empty = false;
+    }
+    while (open > 0) {
+        close();
+    }
+    out += empty ? "]" : "\n]";
+    out += ", \"directories\": ";
+    AppendNumber(out, engine.gFc_GetNumOfDir());
+    out += ", \"files\": ";
+    AppendNumber(out, engine.gFc_GetNumOfFile());
+    out += "}\n";
+}
+
+}  // namespace tandrel::cli

@@ -1,0 +1,224 @@
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "CommandSupport.h"
+#include "JsonWriter.h"
+#include "morvash/platform/CodePage.h"
+
+namespace tandrel::cli::test {
+namespace {
+
+using nlohmann::json;
+using platform::CodePage;
+
+class OutputFormatsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        platform::SetActiveCodePage(CodePage::Utf8);
+        MakeSampleTree(temp_);
+    }
+    std::string tree() const { return temp_.path("tree"); }
+    morvash::test::TempTree temp_;
+};
+
+// The raw bytes of an entry's name: "name_hex" when present, else "name".
+std::string RawName(const json& entry) {
+    std::string raw = entry.at("name");
+    if (entry.contains("name_hex")) {
+        const std::string hex = entry["name_hex"];
+        raw.clear();
+        for (std::size_t at = 0; at + 1 < hex.size(); at += 2) {
+            raw += static_cast<char>(std::stoi(hex.substr(at, 2), nullptr, 16));
+        }
+    }
+    return raw;
+}
+
+const json& Entry(const json& entries, const std::string& name) {
+    const auto found = std::find_if(entries.begin(), entries.end(),
+                                    [&](const json& entry) { return RawName(entry) == name; });
+    return found != entries.end() ? *found : throw std::out_of_range("no entry " + name);
+}
+
+// Lists the entries depth first as lines of the text drawn with -n
+// --draw=ascii ("   " per level, "*" before a folder's name), or with `paths`
+// as the files' paths below the root.
+void Flatten(const json& entries, std::vector<std::string>& lines, bool paths,
+             const std::string& prefix) {
+    for (const json& entry : entries) {
+        const bool directory = entry.at("type") == "directory";
+        if (!paths || !directory) {
+            lines.push_back(prefix + (directory ? "*" : "") + RawName(entry));
+        }
+        if (directory) {
+            Flatten(entry.at("contents"), lines, paths,
+                    paths ? prefix + RawName(entry) + "/" : prefix + "   ");
+        }
+    }
+}
+
+TEST_F(OutputFormatsTest, JsonHoldsTheTextsEntries) {
+    temp_.link("a10.txt", "tree/ln");
+    ASSERT_EQ(::mkfifo(temp_.path("tree/docs/pipe").c_str(), 0644), 0);
+    for (std::vector<std::string> args :
+         {std::vector<std::string>{}, {"-d"}, {"-L", "1", "-I", "b*"}}) {
+        args.push_back(tree());
+        args.insert(args.begin(), {"--draw=ascii", "-n"});
+        const Result text = Command(args);
+        args.insert(args.begin(), {"--format=json", "-s", "-t"});
+        const json document = json::parse(Command(args).out);
+        std::vector<std::string> lines = {document.at("root")};
+        Flatten(document.at("entries"), lines, false, "   ");
+        std::string expected;
+        for (const std::string& line : lines) {
+            expected += line + "\n";
+        }
+        EXPECT_EQ(text.out, expected + "\nﾃﾞｨﾚｸﾄﾘ数:" + document.at("directories").dump() +
+                                ", ﾌｧｲﾙ数:" + document.at("files").dump() + "\n");
+    }
+    const json entries = json::parse(Command({"--format=json", "-s", "-t", tree()}).out)["entries"];
+    EXPECT_EQ(Entry(entries, "a10.txt"), json::parse(R"({"name": "a10.txt", "type": "file",
+                                    "size": 10, "time": "2004-05-06T07:08:00+09:00"})"));
+    EXPECT_EQ(Entry(entries, "a9.txt").at("size"), 2000000);
+    EXPECT_EQ(Entry(Entry(entries, "docs").at("contents"), "pipe").at("type"), "other");
+    EXPECT_EQ(Entry(entries, "ln").at("type"), "link");
+    EXPECT_EQ(Entry(entries, "ln").at("target"), "a10.txt");
+    EXPECT_EQ(Entry(entries, "ln").at("size"), 7);
+}
+
+TEST_F(OutputFormatsTest, JsonIsUtf8InCodePage932) {
+    temp_.makeFolder("sjis");
+    temp_.touch("sjis/\x8A\xBF\x8E\x9A.txt");
+    temp_.touch("sjis/\x81.txt");
+    platform::SetActiveCodePage(CodePage::Cp932);
+    const json document =
+        json::parse(Command({"--format=json", "--sort=name", temp_.path("sjis")}).out);
+    EXPECT_EQ(document["entries"],
+              json::parse(R"([{"name": "\uFFFD.txt", "name_hex": "812e747874", "type": "file"},
+                                                   {"name": "漢字.txt", "type": "file"}])"));
+}
+
+// Each byte that begins no UTF-8 character (RFC 3629: no overlong forms, no
+// surrogates, nothing above U+10FFFF) becomes one U+FFFD.
+TEST_F(OutputFormatsTest, JsonReplacesEachBadByte) {
+    const std::tuple<std::string, std::string, bool> kCases[] = {
+        {"ok \xF0\x9F\x98\x80", "ok \U0001F600", false},
+        {"\xEE\x80\x80", "\uE000", false},
+        {"\xF4\x80\x80\x80", "\U00100000", false},
+        {"\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD", true},
+        {"\xC0\xAF", "\uFFFD\uFFFD", true},
+        {"\xE0\x80\xAF", "\uFFFD\uFFFD\uFFFD", true},
+        {"\xF0\x80\x80\xAF", "\uFFFD\uFFFD\uFFFD\uFFFD", true},
+        {"\xF4\x90\x80\x80", "\uFFFD\uFFFD\uFFFD\uFFFD", true},
+        {"\xE2\x82x", "\uFFFD\uFFFDx", true},
+        {"\x80\x80", "\uFFFD\uFFFD", true},
+    };
+    temp_.makeFolder("names");
+    for (const auto& [raw, name, hex] : kCases) {
+        temp_.touch("names/" + raw);
+    }
+    const json entries =
+        json::parse(Command({"--format=json", temp_.path("names")}).out)["entries"];
+    for (const auto& [raw, name, hex] : kCases) {
+        EXPECT_EQ(Entry(entries, raw).at("name"), name);
+        EXPECT_EQ(Entry(entries, raw).contains("name_hex"), hex) << name;
+    }
+}
+
+// The layout, byte for byte: one entry a line, an empty folder's contents on its line.
+TEST_F(OutputFormatsTest, JsonLayoutAndFilesTheLookupNoLongerFinds) {
+    for (const char* folder : {"j", "j/e", "j/n"}) {
+        temp_.makeFolder(folder);
+    }
+    temp_.touch("j/a b");
+    temp_.touch("j/n/x");
+    morvash::WalkOptions sorted;
+    sorted.sort = morvash::SortKey::Name;
+    CSerchFiles engine(temp_.path("j").c_str(), "", sorted);
+    std::string out;
+    AppendJson(out, "j", engine, {.size = true}, [](int) { return CFileInfo(); });
+    EXPECT_EQ(out, R"({"root": "j", "entries": [
+  {"name": "a b", "type": "file", "missing": true},
+  {"name": "e", "type": "directory", "contents": []},
+  {"name": "n", "type": "directory", "contents": [
+    {"name": "x", "type": "file", "missing": true}
+  ]}
+], "directories": 2, "files": 2}
+)");
+}
+
+// FILE is replaced only by a complete output, keeps its mode, and no
+// temporary file is left beside it.
+TEST_F(OutputFormatsTest, OutputFileIsReplacedOnlyWhenComplete) {
+    temp_.makeChain("", "d", 34);
+    temp_.makeFolder("out");
+    temp_.makeFolder("out/folder");
+    const std::string file = temp_.path("out/tree.txt");
+    std::ofstream(file) << "before";
+    ::chmod(file.c_str(), 0640);
+    const std::tuple<std::vector<std::string>, int, std::string> kCases[] = {
+        {{"-o", file, temp_.path("d")}, 1, "before"},
+        {{"-o", temp_.path("out/folder"), tree()}, 3, "before"},
+        {{"-1", "-o", file, temp_.path("none")}, 4, "none\n\nﾃﾞｨﾚｸﾄﾘ数:0, ﾌｧｲﾙ数:0\n"},
+        {{"-1", "-o", file, tree()}, 0, Command({"-1", tree()}).out},
+    };
+    for (const auto& [args, status, content] : kCases) {
+        const Result result = Command(args, {.outIsTerminal = true});
+        EXPECT_EQ(result.status, status) << args.back();
+        EXPECT_EQ(result.out, "");
+        std::ifstream in(file, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), content);
+        const std::filesystem::directory_iterator out(temp_.path("out"));
+        EXPECT_EQ(std::distance(begin(out), end(out)), 2);
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+// Runs a shell command in `folder`; returns its standard output.
+std::string Shell(const std::string& folder, const std::string& command) {
+    EXPECT_EQ(std::system(("cd '" + folder + "' && " + command + " >../shell.out").c_str()), 0);
+    std::ifstream in(folder + "/../shell.out", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(OutputFormatsTest, GitignoreShowsWhatGitLists) {
+    for (const char* folder : {"sub", "build/deep", "empty"}) {
+        temp_.makeFolder(std::string("tree/") + folder);
+    }
+    for (const char* file : {"top.o", "keep.o", "tracked.o", "sub/top.o", "sub/x.md", "sub/y.c",
+                             "build/deep/z.c", "top.c"}) {
+        temp_.touch(std::string("tree/") + file);
+    }
+    std::ofstream(temp_.path("tree/.gitignore")) << "*.o\n!keep.o\nbuild/\n/top.c\n.hidden\n";
+    std::ofstream(temp_.path("tree/sub/.gitignore")) << "*.md\n!top.o\n";
+    Shell(tree(), "git init -q . && git add -f tracked.o");
+    const json document = json::parse(Command({"--format=json", "--gitignore", tree()}).out);
+    std::vector<std::string> files;
+    Flatten(document.at("entries"), files, true, "");
+    std::sort(files.begin(), files.end());
+    std::string listed;
+    for (const std::string& file : files) {
+        listed += file + "\n";
+    }
+    EXPECT_EQ(listed, Shell(tree(),
+                            "git -c core.quotePath=false ls-files --cached --others "
+                            "--exclude-standard | LC_ALL=C sort"));
+    EXPECT_NO_THROW(Entry(document.at("entries"), "empty"));
+    EXPECT_THROW(Entry(document.at("entries"), ".git"), std::out_of_range);
+}
+
+}  // namespace
+}  // namespace tandrel::cli::test

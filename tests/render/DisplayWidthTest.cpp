@@ -1,0 +1,31 @@
+#include "DisplayWidth.h"
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+#include <tuple>
+
+#include "morvash/platform/CodePage.h"
+
+namespace {
+
+using platform::CodePage;
+
+TEST(DisplayWidth, ColumnsInEachCodePage) {
+    const std::tuple<CodePage, std::string_view, std::size_t> kCases[] = {
+        {CodePage::Utf8, "a\xE2\x94\x9C ", 3},            // box drawing: one column
+        {CodePage::Utf8, "\xE6\xBC\xA2\xE5\xAD\x97", 4},  // East Asian wide: two each
+        {CodePage::Utf8, "e\xCC\x81", 1},                 // a combining mark: none
+        {CodePage::Utf8, "\xFF\xE2\x82", 3},              // bad and cut-off bytes: one each
+        {CodePage::Cp932, "\x8A\xBF\x8E\x9A", 4},         // double-byte: two each
+        {CodePage::Cp932, "\xB1\xB2\x84\xA5 ", 5},        // half-width katakana one, box two
+        {CodePage::Cp932, "a\x81", 2},                    // a lead byte at the end: one
+    };
+    for (const auto& [page, text, width] : kCases) {
+        platform::SetActiveCodePage(page);
+        EXPECT_EQ(tandrel::detail::DisplayWidth(text), width) << text;
+    }
+    platform::SetActiveCodePage(CodePage::Utf8);
+}
+
+}  // namespace
