@@ -330,13 +330,20 @@ std::unique_ptr<GitIgnore> GitIgnore::ForFolder(const char* folder) {
     if (git_repository_item_path(&buffer, git->repo_, GIT_REPOSITORY_ITEM_INFO) == 0) {
         screen.AddRules(ReadWhole(TakeBuffer(buffer) + "exclude"), {});
     }
-    // The .gitignore files above the walked folder; its own comes with Enter.
+    // The .gitignore files above the walked folder, and each folder on the
+    // way screened by the rules above it; the walked folder's own file comes
+    // with Enter.
     const std::string& rel = git->rel_;
-    for (std::size_t end = 0; end < rel.size(); end = rel.find('/', end) + 1) {
-        screen.AddRules(ReadWhole(git->workdir_ + rel.substr(0, end) + ".gitignore"),
-                        rel.substr(0, end));
+    for (std::size_t end = 0; end < rel.size();) {
+        const std::string above = rel.substr(0, end);
+        screen.AddRules(ReadWhole(git->workdir_ + above + ".gitignore"), above);
+        const std::size_t next = rel.find('/', end) + 1;
+        const std::string name = rel.substr(end, next - 1 - end);
+        const Screened screened = screen.Screen(name.c_str(), name.size(), true, above);
+        git->folderIgnored_ = git->folderIgnored_ || screened == Screened::Ignored ||
+                              (screened == Screened::Ask && git->askGit(rel.substr(0, next)));
+        end = next;
     }
-    git->folderIgnored_ = !git->rel_.empty() && git->ignored({}, true);
     return git;
 }
 
@@ -388,18 +395,20 @@ bool GitIgnore::LeftOut(const char* name, std::size_t length, bool directory, bo
     return false;
 }
 
-// Asks libgit2 about `name` in the current folder (the current folder itself
-// when `name` is empty); a trailing "/" tells it a folder without a stat call.
+// Asks libgit2 about `name` in the current folder; a trailing "/" tells it a
+// folder without a stat call.
 bool GitIgnore::ignored(std::string_view name, bool directory) {
-    query_ = rel_;
-    if (!name.empty()) {
-        query_ += name;
-        if (directory) {
-            query_ += '/';
-        }
+    std::string path = rel_;
+    path += name;
+    if (directory) {
+        path += '/';
     }
+    return askGit(path);
+}
+
+bool GitIgnore::askGit(const std::string& path) {
     int result = 0;
-    return git_ignore_path_is_ignored(&result, repo_, query_.c_str()) == 0 && result != 0;
+    return git_ignore_path_is_ignored(&result, repo_, path.c_str()) == 0 && result != 0;
 }
 
 bool GitIgnore::tracked(std::string_view name, bool directory) {

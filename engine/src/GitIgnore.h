@@ -92,6 +92,7 @@ class GitIgnore {
   private:
     GitIgnore() = default;
     bool ignored(std::string_view name, bool directory);
+    bool askGit(const std::string& path);
     bool tracked(std::string_view name, bool directory);
     bool indexHolds(const std::string& path, bool prefix);
 
@@ -106,7 +107,7 @@ class GitIgnore {
     std::vector<std::size_t> relMarks_;
     std::vector<bool> ignoredLevels_;  // per level entered: git ignores that folder
     IgnoreScreen screen_;
-    std::string query_;  // scratch for the paths handed to libgit2
+    std::string query_;  // scratch for the paths looked up in the index
 };
 
 }  // namespace morvash::detail

@@ -164,7 +164,7 @@ TEST(WalkOptions, GitignoreListsWhatGitLists) {
     }
     tree.link("../docs", "sub/build");  // a link: folder-only rules never match it
     Write(tree, ".gitignore", "*.log\n!keep.log\nbuild/\n/top.txt\ndocs/*.tmp\ncache\n*.o\n");
-    Write(tree, "sub/.gitignore", "!a.log\n*.md\n");
+    Write(tree, "sub/.gitignore", "!a.log\n*.md\n!cache/\n");
     WalkOptions options;
     options.gitignore = true;
     EXPECT_EQ(Listing(tree.root(), options), Listing(tree.root(), WalkOptions{}));
@@ -179,7 +179,7 @@ TEST(WalkOptions, GitignoreListsWhatGitLists) {
     ::setenv("XDG_CONFIG_HOME", config.root().c_str(), 1);
     for (const char* version : {"2", "4"}) {
         Shell(git + "update-index --index-version " + version);
-        for (const std::string folder : {"", "sub", "build"}) {
+        for (const std::string folder : {"", "sub", "build", "sub/cache"}) {
             const std::string root = folder.empty() ? tree.root() : tree.path(folder);
             CSerchFiles walk(root.c_str(), "", options);
             std::set<std::string> files;
@@ -198,8 +198,8 @@ TEST(WalkOptions, GitignoreListsWhatGitLists) {
             }
             EXPECT_EQ(files, listed) << version << " " << folder;
             if (folder.empty()) {
-                EXPECT_EQ(folders,
-                          (std::set<std::string>{"build", "docs", "docs/sub", "sub", "empty"}));
+                EXPECT_EQ(folders, (std::set<std::string>{"build", "docs", "docs/sub", "sub",
+                                                          "sub/cache", "empty"}));
             }
         }
     }

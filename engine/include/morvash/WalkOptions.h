@@ -41,8 +41,9 @@ enum class EntryType : std::uint8_t { Directory, File, Link, Other };
 /// path walks nothing and gives none). A folder that fails part-way keeps the
 /// lines of the entries read before the failure.
 struct WalkError {
-    std::string
-        path;  ///< the folder's path as the walk built it: FOLDER as given, then "/" and each name
+    /// The folder's path as the walk built it: FOLDER as given, then "/" and
+    /// each name below it.
+    std::string path;
     int error = 0;  ///< the errno of the failed open or read
 };
 
@@ -57,7 +58,7 @@ class MORVASH_API WalkControl {
     bool StopRequested() const noexcept { return stop_.load(std::memory_order_relaxed); }
     /// Returns the number of entries (files and folders) listed so far.
     std::uint64_t Entries() const noexcept { return entries_.load(std::memory_order_relaxed); }
-    /// Returns the number of folders read so far.
+    /// Returns the number of folders opened for reading so far, the walked one included.
     std::uint64_t Folders() const noexcept { return folders_.load(std::memory_order_relaxed); }
 
     /// Counts for the walk itself.
@@ -100,8 +101,9 @@ struct WalkOptions {
     /// it; a folder that git ignores is still entered, and listed, when the
     /// index tracks files below it, and then only those are listed inside it.
     /// The files listed are those `git ls-files --cached --others
-    /// --exclude-standard` lists for the folder (still on disk); outside a work
-    /// tree nothing is left out.
+    /// --exclude-standard` lists for the folder (still on disk); a folder that
+    /// git does not ignore is listed even when nothing in it is. Outside a
+    /// work tree nothing is left out.
     bool gitignore = false;
     /// List and count, but do not enter, folders on another device than the
     /// walked folder (as `du -x`).
