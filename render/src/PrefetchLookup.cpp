@@ -9,6 +9,13 @@
 
 namespace tandrel {
 
+namespace {
+
+// Lookups at once: as many as the walk's readers, for the same reason.
+constexpr unsigned int kDefaultWorkers = 16;
+
+}  // namespace
+
 PrefetchLookup::PrefetchLookup(int count, Wanted wanted, Compute compute, unsigned int workers)
     : PrefetchLookup(count, std::move(wanted), std::move(compute), nullptr, workers) {}
 
@@ -24,6 +31,9 @@ PrefetchLookup::PrefetchLookup(int count, Wanted wanted, Compute compute, Comput
         return;
     }
     ring_ = std::make_unique<Chunk[]>(kRingChunks);
+    for (int place = 0; place < kRingChunks; ++place) {
+        ring_[static_cast<std::size_t>(place)].mayFill.store(place, std::memory_order_relaxed);
+    }
     threads_.reserve(workers);
     try {
         for (unsigned int k = 0; k < workers; ++k) {
@@ -44,9 +54,12 @@ PrefetchLookup::~PrefetchLookup() {
 
 void PrefetchLookup::stop() noexcept {
     stopping_.store(true, std::memory_order_release);
-    // Every chunk counts as free, so that no worker keeps waiting for room.
-    freeBelow_.store(chunkCount_, std::memory_order_release);
-    freeBelow_.notify_all();
+    // Every place counts as free, so that no worker keeps waiting for room.
+    for (int place = 0; ring_ && place < kRingChunks; ++place) {
+        std::atomic<int>& mayFill = ring_[static_cast<std::size_t>(place)].mayFill;
+        mayFill.store(chunkCount_, std::memory_order_release);
+        mayFill.notify_all();
+    }
     for (std::thread& thread : threads_) {
         thread.join();
     }
@@ -119,10 +132,10 @@ void PrefetchLookup::store(Slot& slot, const CFileInfo& info) {
 }
 
 bool PrefetchLookup::waitForRoom(int chunk) const {
-    int freeBelow = freeBelow_.load(std::memory_order_acquire);
-    while (chunk - freeBelow >= kRingChunks) {
-        freeBelow_.wait(freeBelow, std::memory_order_acquire);
-        freeBelow = freeBelow_.load(std::memory_order_acquire);
+    const std::atomic<int>& mayFill = ring_[static_cast<std::size_t>(chunk % kRingChunks)].mayFill;
+    for (int seen = mayFill.load(std::memory_order_acquire); seen < chunk;
+         seen = mayFill.load(std::memory_order_acquire)) {
+        mayFill.wait(seen, std::memory_order_acquire);
     }
     return !stopping_.load(std::memory_order_acquire);
 }
@@ -145,9 +158,10 @@ CFileInfo PrefetchLookup::operator()(int index) {
     // always has room, however many lines the caller passes over.
     while (current_ < chunk) {
         waitFilled(current_);
+        std::atomic<int>& mayFill = ring_[static_cast<std::size_t>(current_ % kRingChunks)].mayFill;
+        mayFill.store(current_ + kRingChunks, std::memory_order_release);
+        mayFill.notify_all();
         ++current_;
-        freeBelow_.store(current_, std::memory_order_release);
-        freeBelow_.notify_all();
     }
     waitFilled(chunk);
     lastAsked_ = index;
@@ -166,7 +180,7 @@ CFileInfo PrefetchLookup::operator()(int index) {
 }
 
 unsigned int DefaultPrefetchWorkers() noexcept {
-    return 16;
+    return kDefaultWorkers;
 }
 
 std::unique_ptr<PrefetchLookup> PrefetchFileInfo(CSerchFiles& engine, bool fileNames,

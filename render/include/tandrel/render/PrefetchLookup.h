@@ -85,6 +85,9 @@ class PrefetchLookup {
     struct Chunk {
         // 1 + the number of the chunk whose slots are filled; 0 before the first.
         std::atomic<int> filled{0};
+        // The number of the chunk that may fill the slots now: each place has
+        // its own, so that releasing a place wakes only the worker waiting for it.
+        std::atomic<int> mayFill{0};
         std::array<Slot, kChunkLines> lineSlots;
     };
 
@@ -107,8 +110,6 @@ class PrefetchLookup {
     const ComputeMany computeMany_;
     std::unique_ptr<Chunk[]> ring_;
     std::atomic<int> nextChunk_{0};
-    // Chunks below this number are done with: their places may be filled again.
-    std::atomic<int> freeBelow_{0};
     std::atomic<bool> stopping_{false};
     // The caller's side: the chunk it reads and the last line it was handed.
     int current_ = 0;
@@ -116,9 +117,9 @@ class PrefetchLookup {
     std::vector<std::thread> threads_;
 };
 
-/// Returns the number of threads worth starting beside a renderer: one per
-/// core, up to four; none on a single core, where they would only take turns
-/// with it.
+/// Returns the number of threads worth starting beside a renderer: sixteen,
+/// more than the cores, since a lookup mostly waits for the disk (or the
+/// network) when the details are not in memory.
 unsigned int DefaultPrefetchWorkers() noexcept;
 
 /// Makes a look-ahead lookup of `engine`'s file lines (of none when
