@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the debug build, then the whole suite again under
-# AddressSanitizer + UndefinedBehaviorSanitizer with leak checking, then short
-# runs of the libFuzzer targets (built with clang).
+# AddressSanitizer + UndefinedBehaviorSanitizer with leak checking, the
+# parallel walk's and the look-ahead lookup's tests under ThreadSanitizer, then
+# short runs of the libFuzzer targets (built with clang).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -19,6 +20,12 @@ sanitizers_start=$(date +%s)
 cmake --preset asan -DTANDREL_WARNINGS_AS_ERRORS=ON
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs" --label-exclude fuzz
+
+# The parallel walk and the look-ahead lookup under ThreadSanitizer: only
+# their tests, which run readers and workers on many threads.
+cmake --preset tsan -DTANDREL_WARNINGS_AS_ERRORS=ON
+cmake --build --preset tsan -j "$jobs"
+ctest --preset tsan -j "$jobs"
 
 # Every libFuzzer target for a short, fixed time on a copy of its seed corpus.
 cmake --preset fuzz

@@ -58,6 +58,11 @@ Output:
                          complete; on failure FILE keeps what it held
       --no-progress      show no progress line (shown only on a terminal's
                          standard error, after half a second)
+      --threads=N        read N folders, and look N files up, at once (1 to
+                         256; 1 reads on one thread). Default:
+                         $TANDREL_THREADS if set, else 16: reading mostly
+                         waits for the disk or the network, so more threads
+                         than cores pay off
   -h, --help             show this help and exit
   -V, --version          show the version and exit
 
@@ -137,6 +142,10 @@ std::optional<std::string> ParseOptions(std::span<const std::string> args, Optio
            "-o,--output", [&options](const std::string& file) { options.output = file; })
         ->multi_option_policy(last);
     app.add_flag("--no-progress", options.noProgress);
+    app.add_option_function<unsigned int>("--threads",
+                                          [&options](unsigned int n) { options.threads = n; })
+        ->check(CLI::Range(1u, kMaxThreads))
+        ->multi_option_policy(last);
     app.add_flag("-h,--help", options.help);
     app.add_flag("-V,--version", options.version);
     app.add_option("FOLDER", options.folder);

@@ -57,7 +57,13 @@ struct Options {
     /// -o: the file to write instead of standard output.
     std::optional<std::string> output;
     bool noProgress = false;
+    /// --threads: folders read (and files looked up) at once; unset leaves it
+    /// to TANDREL_THREADS, then to the default.
+    std::optional<unsigned int> threads;
 };
+
+/// The largest count --threads and TANDREL_THREADS take.
+inline constexpr unsigned int kMaxThreads = 256;
 
 /// Parses the arguments after the program name (args[0]) into `options`;
 /// returns the message of a usage error, if any.

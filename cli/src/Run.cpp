@@ -90,7 +90,26 @@ void WarnAboutExtensions(std::string_view extensions, std::ostream& err) {
     }
 }
 
-morvash::WalkOptions WalkOptionsFor(const Options& options, morvash::WalkControl& control) {
+// --threads, else TANDREL_THREADS, else 0: the walk's default.
+unsigned int ChooseThreads(const Options& options, std::ostream& err) {
+    if (options.threads) {
+        return *options.threads;
+    }
+    if (const char* text = std::getenv("TANDREL_THREADS"); text != nullptr && *text != '\0') {
+        char* end = nullptr;
+        errno = 0;
+        const unsigned long count = std::strtoul(text, &end, 10);
+        if (*end == '\0' && errno == 0 && count >= 1 && count <= kMaxThreads && *text != '-') {
+            return static_cast<unsigned int>(count);
+        }
+        err << kName << ": warning: TANDREL_THREADS='" << Printable(text)
+            << "' is not a number from 1 to " << kMaxThreads << "; ignored\n";
+    }
+    return 0;
+}
+
+morvash::WalkOptions WalkOptionsFor(const Options& options, morvash::WalkControl& control,
+                                    unsigned int threads) {
     morvash::WalkOptions walk;
     walk.maxDepth = options.noSubfolders ? 0
                     : options.levels     ? *options.levels - 1
@@ -104,6 +123,7 @@ morvash::WalkOptions WalkOptionsFor(const Options& options, morvash::WalkControl
     walk.dirsFirst = options.dirsFirst;
     walk.extensionsIgnoreCase = options.ignoreCase;
     walk.control = &control;
+    walk.threads = threads;
     return walk;
 }
 
@@ -176,6 +196,7 @@ int run(std::span<const std::string> args, std::ostream& out, std::ostream& err,
         .alignColumns = draw != DrawStyle::Dialog,
     };
     const RootFolder root = PrepareRootFolder(CString(options.folder), options.fullPath);
+    const unsigned int threads = ChooseThreads(options, err);
 
     std::optional<AtomicOutputFile> file;
     if (options.output) {
@@ -195,7 +216,7 @@ int run(std::span<const std::string> args, std::ostream& out, std::ostream& err,
         progress.emplace(err, control, lookedUp);
     }
     auto engine = std::make_unique<CSerchFiles>(root.enginePath, options.extensions.c_str(),
-                                                WalkOptionsFor(options, control));
+                                                WalkOptionsFor(options, control, threads));
     const CStringArray& listing = *engine->gFc_GetListFiles();
     const int tooDeep = FirstTooDeepLine(listing, tree.fileName);
 
@@ -204,7 +225,10 @@ int run(std::span<const std::string> args, std::ostream& out, std::ostream& err,
     if (tooDeep < 0) {
         // Worker threads look the files up ahead of the renderer; they end
         // before the engine does.
-        const auto prefetch = PrefetchFileInfo(*engine, tree.fileName);
+        const auto prefetch = PrefetchFileInfo(*engine, tree.fileName,
+                                               threads == 0   ? DefaultPrefetchWorkers()
+                                               : threads == 1 ? 0
+                                                              : threads);
         const FileInfoLookup lookup = [&prefetch, &lookedUp](int index) {
             lookedUp.fetch_add(1, std::memory_order_relaxed);
             return (*prefetch)(index);

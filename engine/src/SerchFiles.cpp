@@ -1,5 +1,7 @@
 #include "morvash/SerchFiles.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -137,9 +139,66 @@ CFileInfo CSerchFiles::gFc_GetFileInfo(int index) {
     }
     CString fullPath = pathOf(index, true);
     platform::EntryDetails details;
-    if (!platform::FindExact(fullPath, details)) {
-        return info;
+    if (platform::FindExact(fullPath, details)) {
+        fill(info, index, std::move(fullPath), details);
     }
+    return info;
+}
+
+void CSerchFiles::GetFileInfos(std::span<const int> lines, std::span<CFileInfo> records) const {
+    class Folder {
+      public:
+        ~Folder() { close(); }
+        void open(std::string_view path) {
+            close();
+            fd_ = platform::OpenFolderForLookup(path);
+        }
+        int get() const noexcept { return fd_; }
+
+      private:
+        void close() noexcept {
+            if (fd_ >= 0) {
+                ::close(fd_);
+            }
+        }
+        int fd_ = -1;
+    } folder;
+    constexpr std::int32_t kNone = -2;  // no line's parent
+    std::int32_t openFor = kNone;       // the parent line of the folder open
+    CString folderPath;                 // its target path
+    const std::size_t count = std::min(lines.size(), records.size());
+    for (std::size_t k = 0; k < count; ++k) {
+        const int index = lines[k];
+        records[k] = CFileInfo();
+        if (index < 0 || index >= m_ListFiles.GetSize()) {
+            continue;
+        }
+        const std::int32_t parent = parents_[static_cast<std::size_t>(index)];
+        if (parent != openFor) {
+            openFor = parent;
+            folderPath = pathOf(index, false);
+            folder.open(folderPath.view());
+        }
+        const std::string_view name = realName(index);
+        CString fullPath;
+        fullPath.Preallocate(folderPath.GetLength() + static_cast<int>(name.size()));
+        fullPath += folderPath.view();
+        fullPath += name;
+        platform::EntryDetails details;
+        // A folder that cannot be opened (gone, renamed, a path too long) is
+        // left to the lookup by path, which answers as it would have. The
+        // name is the path's tail, so a NUL follows it there.
+        const char* const tail = static_cast<const char*>(fullPath) + folderPath.GetLength();
+        const bool found = folder.get() >= 0 ? platform::FindInFolder(folder.get(), tail, details)
+                                             : platform::FindExact(fullPath, details);
+        if (found) {
+            fill(records[k], index, std::move(fullPath), details);
+        }
+    }
+}
+
+void CSerchFiles::fill(CFileInfo& info, int index, CString fullPath,
+                       const platform::EntryDetails& details) const {
     // The title comes from the real name, the name the lookup found.
     AppendShown(info.m_FileTitle, platform::FileTitle(realName(index)), details.directory);
     SYSTEMTIME time = info.m_LastWrite;
@@ -150,7 +209,6 @@ CFileInfo CSerchFiles::gFc_GetFileInfo(int index) {
     info.m_Length = static_cast<unsigned int>(details.length & 0xFFFF'FFFFu);
     info.m_LastWrite = time;
     info.m_LengthHigh = static_cast<unsigned int>(details.length >> 32);
-    return info;
 }
 
 morvash::EntryType CSerchFiles::GetEntryType(int index) const noexcept {

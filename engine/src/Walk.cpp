@@ -10,12 +10,19 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <numeric>
+#include <queue>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "ExtensionFilter.h"
 #include "GitIgnore.h"
@@ -31,17 +38,31 @@ namespace {
 constexpr char kSeparator = '/';
 constexpr std::size_t kReadSize = 32 * 1024;  // bytes per directory read
 constexpr unsigned int kLevels = MAX_SEARCH_DEPTH + 1;
+// Folders read at once when the options leave it to the walk. Reading a
+// folder mostly waits: for the disk on a cold cache, for the server on a
+// network file system. Sixteen readers keep a disk's queue and a network's
+// round trips busy; more win nothing measurable and cost memory.
+constexpr unsigned int kDefaultThreads = 16;
+// Entries that the readers may hold, read, before the listing takes them: a
+// bound on the memory that reading ahead costs (some 60 bytes an entry).
+constexpr std::size_t kAheadEntries = 1 << 15;
+constexpr std::size_t kSpareFolders = 64;
+// A file's details that take longer than this to look up came from the disk
+// (or the network); from memory they take a few microseconds.
+constexpr std::chrono::microseconds kColdLookup{200};
 
 class Fd {
   public:
-    explicit Fd(int fd) noexcept : fd_(fd) {}
-    ~Fd() {
+    explicit Fd(int fd = -1) noexcept : fd_(fd) {}
+    ~Fd() { reset(-1); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    void reset(int fd) noexcept {
         if (fd_ >= 0) {
             ::close(fd_);
         }
+        fd_ = fd;
     }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
     int get() const noexcept { return fd_; }
     bool valid() const noexcept { return fd_ >= 0; }
 
@@ -54,6 +75,8 @@ struct Entry {
     std::uint32_t name = 0;    // offset of its NUL-terminated name in Folder::names
     std::uint32_t length = 0;  // of the name
     EntryType type = EntryType::File;
+    bool enter = false;          // a folder that the walk enters (depth, device)
+    bool leftOut = false;        // git leaves it out
     bool ignoredFolder = false;  // git ignores it; entered for its tracked files
     bool statDone = false;
     std::int64_t size = 0;
@@ -61,13 +84,18 @@ struct Entry {
     std::int64_t nanoseconds = 0;
 };
 
-// A folder's entries, kept per level and reused from folder to folder.
+// A folder's entries, read whole, then put in the listing's order.
 struct Folder {
     std::vector<Entry> entries;
     std::string names;
-    std::vector<std::uint32_t> order;
+    std::vector<std::uint32_t> order;  // the listing's order, when sorted
+    bool sorted = false;
+    bool hasIgnoreFile = false;  // it holds a ".gitignore"
+    int error = 0;               // of a read that failed part-way
 
     const char* name(const Entry& entry) const { return names.data() + entry.name; }
+    // The entry at position `i` of the listing's order.
+    Entry& at(std::size_t i) { return entries[sorted ? order[i] : i]; }
 };
 
 EntryType TypeOf(unsigned char type) noexcept {
@@ -151,14 +179,16 @@ class Pattern {
     std::string literal_;  // the plain part of text_
 };
 
-class Walker {
+// How each folder of one walk is read and ordered: the options and what was
+// made of them. Only read while the walk runs, so any thread may use it.
+class Reader {
   public:
-    Walker(std::string_view extensions, const WalkOptions& options, WalkOutput& out)
+    Reader(std::string_view extensions, const WalkOptions& options)
         : options_(options),
           extensions_(extensions),
           maxDepth_(std::min<unsigned int>(options.maxDepth, MAX_SEARCH_DEPTH)),
           needStat_(options.sort == SortKey::Size || options.sort == SortKey::MTime),
-          out_(out) {
+          sorted_(options.sort != SortKey::None || options.reverse || options.dirsFirst) {
         // Comparing bytes is comparing characters where a character's bytes
         // never look like another's: in UTF-8 and in single-byte code pages.
         const bool literalForms =
@@ -168,143 +198,70 @@ class Walker {
         }
     }
 
-    void Run(const char* path);
+    /// Takes the walked folder's device, for oneFileSystem.
+    void SetDevice(int fd) {
+        struct stat info {};
+        if (options_.oneFileSystem && ::fstat(fd, &info) == 0) {
+            device_ = info.st_dev;
+        }
+    }
+
+    /// Reads the folder open on `fd` whole into `folder`, keeping the entries
+    /// that are not left out by name or extension, and puts them in the
+    /// listing's order, marking the folders to enter below `depth`. False when
+    /// the walk is to stop.
+    bool Read(int fd, unsigned int depth, Folder& folder, char* buffer) const;
+
+    bool StopRequested() const {
+        return options_.control != nullptr && options_.control->StopRequested();
+    }
 
   private:
-    void walkFolder(int fd, unsigned int depth, std::string_view name, bool ignoredFolder);
-    bool read(int fd, Folder& folder, bool& hasIgnoreFile);
     bool leftOutByName(const char* name, std::size_t length, bool directory) const;
     void sort(Folder& folder) const;
     int compare(const Folder& folder, const Entry& a, const Entry& b) const;
     bool onOtherDevice(int fd, const char* name) const;
-    void enter(int fd, const Entry& entry, std::string_view name, unsigned int depth);
-    void addLine(std::string_view name, unsigned int depth, EntryType type);
-    void fail(int error) { out_.errors.push_back({path_, error}); }
-    bool stopNow() {
-        if (options_.control != nullptr && options_.control->StopRequested()) {
-            out_.stopped = true;
-        }
-        return out_.stopped;
-    }
 
     const WalkOptions& options_;
     std::string_view extensions_;
     unsigned int maxDepth_;
     bool needStat_;
-    WalkOutput& out_;
+    bool sorted_;
     std::vector<Pattern> patterns_;
-    std::unique_ptr<GitIgnore> git_;
     dev_t device_ = 0;  // the walked folder's
-    std::string path_;  // the folder being read, as built
-    std::array<Folder, kLevels> folders_;
-    std::unique_ptr<char[]> buffer_ = std::make_unique_for_overwrite<char[]>(kReadSize);
 };
 
-void Walker::Run(const char* path) {
-    if (path == nullptr || *path == '\0') {
-        return;
-    }
-    path_ = path;
-    const Fd root(platform::OpenFolder(path_));
-    if (!root.valid()) {
-        fail(errno);
-        return;
-    }
-    struct stat info {};
-    if (options_.oneFileSystem && ::fstat(root.get(), &info) == 0) {
-        device_ = info.st_dev;
-    }
-    if (options_.gitignore) {
-        git_ = GitIgnore::ForFolder(path);
-    }
-    if (options_.control != nullptr) {
-        options_.control->AddFolder();
-    }
-    walkFolder(root.get(), 0, {}, false);
-}
-
-void Walker::walkFolder(int fd, unsigned int depth, std::string_view name, bool ignoredFolder) {
-    Folder& folder = folders_[depth];
-    bool hasIgnoreFile = false;
-    if (!read(fd, folder, hasIgnoreFile)) {
-        return;
-    }
-    struct LeaveGit {
-        GitIgnore* git;
-        ~LeaveGit() {
-            if (git != nullptr) {
-                git->Leave();
-            }
-        }
-    } leaveGit{git_.get()};
-    if (git_) {
-        git_->Enter(name, ignoredFolder, hasIgnoreFile);
-        std::erase_if(folder.entries, [&](Entry& entry) {
-            return git_->LeftOut(folder.name(entry), entry.length,
-                                 entry.type == EntryType::Directory, entry.ignoredFolder);
-        });
-    }
-    if (needStat_) {
-        for (Entry& entry : folder.entries) {
-            struct stat info {};
-            if (!entry.statDone &&
-                ::fstatat(fd, folder.name(entry), &info, AT_SYMLINK_NOFOLLOW) == 0) {
-                entry.size = info.st_size;
-                entry.seconds = info.st_mtim.tv_sec;
-                entry.nanoseconds = info.st_mtim.tv_nsec;
-            }
-        }
-    }
-    const bool sorted = options_.sort != SortKey::None || options_.reverse || options_.dirsFirst;
-    if (sorted) {
-        sort(folder);
-    }
-    const std::size_t count = folder.entries.size();
-    for (std::size_t i = 0; i < count; ++i) {
-        if (stopNow()) {
-            return;
-        }
-        const Entry& entry = folder.entries[sorted ? folder.order[i] : i];
-        const std::string_view entryName(folder.name(entry), entry.length);
-        addLine(entryName, depth, entry.type);
-        if (entry.type != EntryType::Directory) {
-            ++out_.files;
-            continue;
-        }
-        ++out_.directories;
-        if (depth < maxDepth_ && !onOtherDevice(fd, folder.name(entry))) {
-            enter(fd, entry, entryName, depth + 1);
-        }
-    }
-}
-
-// Reads the whole folder, keeping the entries that are not left out. False
-// when the walk is to stop.
-bool Walker::read(int fd, Folder& folder, bool& hasIgnoreFile) {
+bool Reader::Read(int fd, unsigned int depth, Folder& folder, char* buffer) const {
     folder.entries.clear();
     folder.names.clear();
-    for (;;) {
-        if (stopNow()) {
+    folder.hasIgnoreFile = false;
+    folder.error = 0;
+    for (bool more = true; more;) {
+        if (StopRequested()) {
             return false;
         }
-        const ssize_t got = ::getdents64(fd, buffer_.get(), kReadSize);
-        if (got == 0) {
-            return true;
-        }
+        const ssize_t got = ::getdents64(fd, buffer, kReadSize);
         if (got < 0) {
             // What was read before stays listed; the folder is reported.
-            fail(errno);
-            return true;
+            folder.error = errno;
         }
-        for (std::size_t pos = 0; pos < static_cast<std::size_t>(got);) {
-            const auto* dirent = reinterpret_cast<const dirent64*>(buffer_.get() + pos);
+        more = got > 0;
+        if (more) {
+            // A record takes at least 24 bytes: one allocation per read at most.
+            const auto bytes = static_cast<std::size_t>(got);
+            folder.names.reserve(folder.names.size() + bytes);
+            folder.entries.reserve(folder.entries.size() + bytes / 24);
+        }
+        for (std::size_t pos = 0; pos < static_cast<std::size_t>(std::max<ssize_t>(got, 0));) {
+            const auto* dirent = reinterpret_cast<const dirent64*>(buffer + pos);
             pos += dirent->d_reclen;
             const char* name = dirent->d_name;
             const std::size_t length = std::strlen(name);
             if (name[0] == '.' && (length == 1 || (length == 2 && name[1] == '.'))) {
                 continue;
             }
-            hasIgnoreFile = hasIgnoreFile || std::string_view(name, length) == ".gitignore";
+            folder.hasIgnoreFile =
+                folder.hasIgnoreFile || std::string_view(name, length) == ".gitignore";
             Entry entry;
             unsigned char type = dirent->d_type;
             struct stat info {};
@@ -329,9 +286,26 @@ bool Walker::read(int fd, Folder& folder, bool& hasIgnoreFile) {
             folder.entries.push_back(entry);
         }
     }
+    for (Entry& entry : folder.entries) {
+        struct stat info {};
+        if (needStat_ && !entry.statDone &&
+            ::fstatat(fd, folder.name(entry), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+            entry.statDone = true;
+            entry.size = info.st_size;
+            entry.seconds = info.st_mtim.tv_sec;
+            entry.nanoseconds = info.st_mtim.tv_nsec;
+        }
+        entry.enter = entry.type == EntryType::Directory && depth < maxDepth_ &&
+                      !onOtherDevice(fd, folder.name(entry));
+    }
+    folder.sorted = sorted_;
+    if (sorted_) {
+        sort(folder);
+    }
+    return true;
 }
 
-bool Walker::leftOutByName(const char* name, std::size_t length, bool directory) const {
+bool Reader::leftOutByName(const char* name, std::size_t length, bool directory) const {
     if (options_.noHidden && name[0] == '.') {
         return true;
     }
@@ -340,7 +314,7 @@ bool Walker::leftOutByName(const char* name, std::size_t length, bool directory)
     });
 }
 
-void Walker::sort(Folder& folder) const {
+void Reader::sort(Folder& folder) const {
     std::vector<std::uint32_t>& order = folder.order;
     order.resize(folder.entries.size());
     std::iota(order.begin(), order.end(), 0u);
@@ -363,7 +337,7 @@ void Walker::sort(Folder& folder) const {
 }
 
 // Orders two entries of a folder by the sort key, then by name.
-int Walker::compare(const Folder& folder, const Entry& a, const Entry& b) const {
+int Reader::compare(const Folder& folder, const Entry& a, const Entry& b) const {
     const char* nameA = folder.name(a);
     const char* nameB = folder.name(b);
     const auto descending = [](std::int64_t x, std::int64_t y) { return x > y ? -1 : x < y; };
@@ -390,32 +364,88 @@ int Walker::compare(const Folder& folder, const Entry& a, const Entry& b) const 
     return c != 0 ? c : std::strcmp(nameA, nameB);
 }
 
-bool Walker::onOtherDevice(int fd, const char* name) const {
+bool Reader::onOtherDevice(int fd, const char* name) const {
     struct stat info {};
     return options_.oneFileSystem &&
            ::fstatat(fd, name, &info, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) == 0 &&
            info.st_dev != device_;
 }
 
-void Walker::enter(int fd, const Entry& entry, std::string_view name, unsigned int depth) {
-    // Always one separator, even after a folder given with one at its end
-    // ("//sub" below "/"), which the system takes as one.
-    const std::size_t mark = path_.size();
-    path_ += kSeparator;
-    path_ += name;
-    const Fd folder(platform::OpenSubFolder(fd, name.data()));  // the name is NUL-terminated
-    if (!folder.valid()) {
-        fail(errno);
-    } else {
+// The listing side of a walk, on the calling thread: the lines in order, the
+// counters, the folders that could not be read, git's rules, the stop.
+class Lister {
+  public:
+    Lister(const WalkOptions& options, WalkOutput& out) : options_(options), out_(out) {}
+
+    /// Starts at the walked folder, open on `fd`; false when it cannot be.
+    bool Start(const char* path, Fd& fd, Reader& reader) {
+        if (path == nullptr || *path == '\0') {
+            return false;
+        }
+        fd.reset(platform::OpenFolder(path));
+        if (!fd.valid()) {
+            Fail(path, errno);
+            return false;
+        }
+        reader.SetDevice(fd.get());
+        if (options_.gitignore) {
+            git_ = GitIgnore::ForFolder(path);
+        }
+        Entered();
+        return true;
+    }
+
+    bool Git() const noexcept { return git_ != nullptr; }
+    /// Enters the folder `name` (empty for the walked one) in git's rules and
+    /// marks the entries git leaves out; Leave() ends it.
+    void EnterGit(std::string_view name, bool ignoredFolder, Folder& folder) {
+        git_->Enter(name, ignoredFolder, folder.hasIgnoreFile);
+        for (Entry& entry : folder.entries) {
+            entry.leftOut = git_->LeftOut(folder.name(entry), entry.length,
+                                          entry.type == EntryType::Directory, entry.ignoredFolder);
+        }
+    }
+    void LeaveGit() {
+        if (git_) {
+            git_->Leave();
+        }
+    }
+
+    void Fail(std::string_view path, int error) {
+        out_.errors.push_back({std::string(path), error});
+    }
+    void Entered() {
         if (options_.control != nullptr) {
             options_.control->AddFolder();
         }
-        walkFolder(folder.get(), depth, name, entry.ignoredFolder);
     }
-    path_.resize(mark);
-}
+    bool StopNow() {
+        if (options_.control != nullptr && options_.control->StopRequested()) {
+            out_.stopped = true;
+        }
+        return out_.stopped;
+    }
+    void Stopped() { out_.stopped = true; }
 
-void Walker::addLine(std::string_view name, unsigned int depth, EntryType type) {
+    /// Lists an entry of `folder` at `depth`.
+    void Add(const Folder& folder, const Entry& entry, unsigned int depth) {
+        addLine({folder.name(entry), entry.length}, depth, entry.type);
+        if (entry.type == EntryType::Directory) {
+            ++out_.directories;
+        } else {
+            ++out_.files;
+        }
+    }
+
+  private:
+    void addLine(std::string_view name, unsigned int depth, EntryType type);
+
+    const WalkOptions& options_;
+    WalkOutput& out_;
+    std::unique_ptr<GitIgnore> git_;
+};
+
+void Lister::addLine(std::string_view name, unsigned int depth, EntryType type) {
     // The depth never exceeds the clamped depth, so the indent is a prefix of kTabs.
     static constexpr std::string_view kTabs =
         "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
@@ -443,11 +473,418 @@ void Walker::addLine(std::string_view name, unsigned int depth, EntryType type) 
     }
 }
 
+// The walk on the calling thread alone: each folder read, then listed, each
+// subfolder walked as its line is written, opened relative to its parent.
+class Walker {
+  public:
+    Walker(std::string_view extensions, const WalkOptions& options, WalkOutput& out)
+        : reader_(extensions, options), lister_(options, out) {}
+
+    void Run(const char* path) {
+        Fd root;
+        if (lister_.Start(path, root, reader_)) {
+            path_ = path;
+            walkFolder(root.get(), 0, {}, false);
+        }
+    }
+
+  private:
+    void walkFolder(int fd, unsigned int depth, std::string_view name, bool ignoredFolder);
+
+    Reader reader_;
+    Lister lister_;
+    std::string path_;  // the folder being read, as built
+    std::array<Folder, kLevels> folders_;
+    std::unique_ptr<char[]> buffer_ = std::make_unique_for_overwrite<char[]>(kReadSize);
+};
+
+void Walker::walkFolder(int fd, unsigned int depth, std::string_view name, bool ignoredFolder) {
+    Folder& folder = folders_[depth];
+    if (!reader_.Read(fd, depth, folder, buffer_.get())) {
+        lister_.Stopped();
+        return;
+    }
+    if (folder.error != 0) {
+        lister_.Fail(path_, folder.error);
+    }
+    struct LeaveGit {
+        Lister& lister;
+        ~LeaveGit() { lister.LeaveGit(); }
+    } leaveGit{lister_};
+    if (lister_.Git()) {
+        lister_.EnterGit(name, ignoredFolder, folder);
+    }
+    const std::size_t count = folder.entries.size();
+    for (std::size_t i = 0; i < count && !lister_.StopNow(); ++i) {
+        const Entry& entry = folder.at(i);
+        if (entry.leftOut) {
+            continue;
+        }
+        lister_.Add(folder, entry, depth);
+        if (!entry.enter) {
+            continue;
+        }
+        // Always one separator, even after a folder given with one at its end
+        // ("//sub" below "/"), which the system takes as one.
+        const std::size_t mark = path_.size();
+        const std::string_view sub(folder.name(entry), entry.length);
+        path_ += kSeparator;
+        path_ += sub;
+        const Fd subFolder(platform::OpenSubFolder(fd, sub.data()));  // NUL-terminated
+        if (!subFolder.valid()) {
+            lister_.Fail(path_, errno);
+        } else {
+            lister_.Entered();
+            walkFolder(subFolder.get(), depth + 1, sub, entry.ignoredFolder);
+        }
+        path_.resize(mark);
+    }
+}
+
+// One folder of a parallel walk: where it lies, what its reader found.
+struct Node {
+    std::string path;                // as built: the walked folder, then "/" and each name
+    std::vector<std::uint32_t> key;  // its line's position in each folder above it
+    unsigned int depth = 0;          // of its entries
+    bool ignoredFolder = false;      // git ignores it; entered for its tracked files
+    // Set by its reader before `ready`; read by the listing after.
+    Folder folder;
+    int openError = 0;
+    bool stopped = false;
+    std::exception_ptr failure;
+    std::vector<std::unique_ptr<Node>> children;  // the folders it enters, in listing order
+    // Guarded by the walk's mutex.
+    bool taken = false;
+    bool ready = false;
+
+    std::string_view name() const {
+        return key.empty() ? std::string_view()
+                           : std::string_view(path).substr(path.rfind('/') + 1);
+    }
+};
+
+// Which folder the listing needs sooner: the one whose line comes first,
+// depth first, so the queue's top is the next folder the listing enters.
+struct ListedLater {
+    bool operator()(const Node* a, const Node* b) const {
+        return std::lexicographical_compare(b->key.begin(), b->key.end(), a->key.begin(),
+                                            a->key.end());
+    }
+};
+
+// The walk with several readers. The calling thread writes the listing, in
+// the one-threaded walk's order; readers on other threads read the folders it
+// will enter, ahead of it, the next needed first: a folder's subfolders are
+// queued as soon as it has been read (after the listing has applied git's
+// rules to it, when it follows git, so that a folder git leaves out is never
+// opened). Each reader opens its folder by its path below the walked folder,
+// with no symbolic link on the way, so no folder stays open for its
+// subfolders' sake. The calling thread reads a folder itself when it needs
+// one that no reader has taken yet.
+class ParallelWalker {
+  public:
+    ParallelWalker(std::string_view extensions, const WalkOptions& options, WalkOutput& out,
+                   unsigned int threads)
+        : reader_(extensions, options), lister_(options, out), workers_(threads - 1) {}
+
+    void Run(const char* path);
+
+  private:
+    // Ends the readers before the folders they read go.
+    struct Join {
+        ParallelWalker& walk;
+        ~Join() { walk.finish(); }
+    };
+
+    void work();
+    void read(Node& node, char* buffer);
+    void makeChildren(Node& node);
+    void warm(int fd, const Folder& folder);
+    // Under the lock: `node` is read; queue its subfolders.
+    void done(Node& node);
+    // Under the lock: queues the subfolders of `node` for the readers.
+    void queue(Node& node);
+    bool mayTake() const { return !pending_.empty() && ahead_ < kAheadEntries; }
+    void await(Node& node);
+    void list(Node& node);
+    void finish();
+
+    Reader reader_;
+    Lister lister_;
+    unsigned int workers_;
+    Fd root_;
+    std::size_t below_ = 0;  // where the path below the walked folder begins
+
+    std::mutex mutex_;
+    std::condition_variable work_;   // for readers: a folder to read
+    std::condition_variable ready_;  // for the listing: its folder is read
+    std::priority_queue<Node*, std::vector<Node*>, ListedLater> pending_;
+    const Node* awaited_ = nullptr;  // the folder the listing waits for
+    std::size_t ahead_ = 0;          // entries read that the listing has not taken
+    unsigned int idle_ = 0;          // readers waiting for work
+    bool full_ = false;              // a reader waits for the listing to take entries
+    bool ending_ = false;
+    std::vector<std::thread> threads_;
+    // Folders the listing is done with, kept with their capacity for readers
+    // to fill again: fewer allocations, and none freed by another thread.
+    std::vector<Folder> spare_;
+    std::unique_ptr<char[]> buffer_ = std::make_unique_for_overwrite<char[]>(kReadSize);
+};
+
+void ParallelWalker::Run(const char* path) {
+    if (!lister_.Start(path, root_, reader_)) {
+        return;
+    }
+    below_ = std::strlen(path) + 1;
+    Node top;
+    top.path = path;
+    const Join join{*this};
+    top.taken = true;
+    read(top, buffer_.get());
+    {
+        const std::lock_guard lock(mutex_);
+        done(top);
+    }
+    await(top);
+    list(top);
+}
+
+void ParallelWalker::read(Node& node, char* buffer) {
+    try {
+        const bool top = node.key.empty();
+        const Fd own(top ? -1 : platform::OpenFolderBelow(root_.get(), node.path.substr(below_)));
+        if (!top && !own.valid()) {
+            node.openError = errno;
+            return;
+        }
+        const int fd = top ? root_.get() : own.get();
+        node.stopped = !reader_.Read(fd, node.depth, node.folder, buffer);
+        if (!lister_.Git()) {
+            makeChildren(node);
+        }
+        if (!node.stopped) {
+            warm(fd, node.folder);
+        }
+    } catch (...) {
+        node.failure = std::current_exception();
+    }
+}
+
+void ParallelWalker::warm(int fd, const Folder& folder) {
+    // Files looked up soon after the walk: when the first one's details come
+    // from the disk (or the network), so will the others'. Load them all now,
+    // while the other readers wait for the disk too, rather than one by one as
+    // each file is looked up after the walk. Nothing read here is kept.
+    bool cold = false;
+    for (const Entry& entry : folder.entries) {
+        if (entry.type == EntryType::Directory || entry.statDone) {
+            continue;
+        }
+        struct stat info {};
+        if (cold) {
+            ::fstatat(fd, folder.name(entry), &info, AT_SYMLINK_NOFOLLOW);
+            continue;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        ::fstatat(fd, folder.name(entry), &info, AT_SYMLINK_NOFOLLOW);
+        if (std::chrono::steady_clock::now() - start < kColdLookup) {
+            return;
+        }
+        cold = true;
+    }
+}
+
+void ParallelWalker::makeChildren(Node& node) {
+    if (node.stopped) {
+        return;
+    }
+    const std::size_t count = node.folder.entries.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const Entry& entry = node.folder.at(i);
+        if (!entry.enter || entry.leftOut) {
+            continue;
+        }
+        auto child = std::make_unique<Node>();
+        child->path.reserve(node.path.size() + 1 + entry.length);
+        child->path.append(node.path)
+            .append(1, kSeparator)
+            .append(node.folder.name(entry), entry.length);
+        child->key.reserve(node.key.size() + 1);
+        child->key = node.key;
+        child->key.push_back(static_cast<std::uint32_t>(i));
+        child->depth = node.depth + 1;
+        child->ignoredFolder = entry.ignoredFolder;
+        node.children.push_back(std::move(child));
+    }
+}
+
+void ParallelWalker::done(Node& node) {
+    node.ready = true;
+    ahead_ += node.folder.entries.size();
+    queue(node);
+    if (&node == awaited_) {
+        ready_.notify_one();
+    }
+}
+
+void ParallelWalker::queue(Node& node) {
+    for (const std::unique_ptr<Node>& child : node.children) {
+        pending_.push(child.get());
+    }
+    if (!node.children.empty() && threads_.empty() && !ending_) {
+        // The first subfolders to read: start the readers.
+        for (unsigned int k = 0; k < workers_; ++k) {
+            try {
+                threads_.emplace_back([this] { work(); });
+            } catch (const std::system_error&) {
+                break;  // fewer readers still read every folder
+            }
+        }
+    }
+    if (ahead_ < kAheadEntries) {
+        for (std::size_t k = 0; k < std::min<std::size_t>(node.children.size(), idle_); ++k) {
+            work_.notify_one();
+        }
+    }
+}
+
+void ParallelWalker::work() {
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kReadSize);
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        ++idle_;
+        work_.wait(lock, [this] {
+            full_ = full_ || (!pending_.empty() && ahead_ >= kAheadEntries);
+            return ending_ || mayTake();
+        });
+        --idle_;
+        if (ending_) {
+            return;
+        }
+        Node& node = *pending_.top();
+        pending_.pop();
+        node.taken = true;
+        if (!spare_.empty()) {
+            node.folder = std::move(spare_.back());
+            spare_.pop_back();
+        }
+        lock.unlock();
+        read(node, buffer.get());
+        lock.lock();
+        done(node);
+    }
+}
+
+void ParallelWalker::await(Node& node) {
+    std::unique_lock lock(mutex_);
+    while (!node.ready) {
+        // Read it here when no reader has it yet; while a reader has it, read
+        // the next folder needed rather than wait.
+        Node* next = !node.taken                                   ? &node
+                     : !pending_.empty() && ahead_ < kAheadEntries ? pending_.top()
+                                                                   : nullptr;
+        if (next == nullptr) {
+            awaited_ = &node;
+            ready_.wait(lock, [&node] { return node.ready; });
+            awaited_ = nullptr;
+            break;
+        }
+        // The listing needs the folders in order, so one it needs and no
+        // reader has is the first in the queue.
+        pending_.pop();
+        next->taken = true;
+        lock.unlock();
+        read(*next, buffer_.get());
+        lock.lock();
+        done(*next);
+    }
+    ahead_ -= node.folder.entries.size();
+    if (full_ && ahead_ < kAheadEntries / 2) {
+        // Readers held back by the bound go on once there is room for many
+        // folders, not for each folder taken.
+        full_ = false;
+        work_.notify_all();
+    }
+    lock.unlock();
+    if (node.failure) {
+        std::rethrow_exception(node.failure);
+    }
+}
+
+void ParallelWalker::list(Node& node) {
+    if (node.stopped) {
+        lister_.Stopped();
+        return;
+    }
+    if (node.folder.error != 0) {
+        lister_.Fail(node.path, node.folder.error);
+    }
+    struct LeaveGit {
+        Lister& lister;
+        ~LeaveGit() { lister.LeaveGit(); }
+    } leaveGit{lister_};
+    if (lister_.Git()) {
+        lister_.EnterGit(node.name(), node.ignoredFolder, node.folder);
+        makeChildren(node);
+        const std::lock_guard lock(mutex_);
+        queue(node);
+    }
+    std::size_t next = 0;
+    const std::size_t count = node.folder.entries.size();
+    for (std::size_t i = 0; i < count && !lister_.StopNow(); ++i) {
+        const Entry& entry = node.folder.at(i);
+        if (entry.leftOut) {
+            continue;
+        }
+        lister_.Add(node.folder, entry, node.depth);
+        if (!entry.enter) {
+            continue;
+        }
+        Node& child = *node.children[next];
+        await(child);
+        if (child.openError != 0) {
+            lister_.Fail(child.path, child.openError);
+        } else {
+            lister_.Entered();
+            list(child);
+        }
+        if (!lister_.StopNow()) {
+            // Every folder below it has been listed: none is queued or being read.
+            const std::lock_guard lock(mutex_);
+            if (spare_.size() < kSpareFolders) {
+                spare_.push_back(std::move(child.folder));
+            }
+            node.children[next].reset();
+        }
+        ++next;
+    }
+}
+
+void ParallelWalker::finish() {
+    {
+        const std::lock_guard lock(mutex_);
+        ending_ = true;
+    }
+    work_.notify_all();
+    for (std::thread& thread : threads_) {
+        thread.join();
+    }
+}
+
 }  // namespace
 
 void Walk(const char* path, std::string_view extensions, const WalkOptions& options,
           WalkOutput& out) {
-    Walker(extensions, options, out).Run(path);
+    const unsigned int threads = options.threads == 0 ? kDefaultThreads : options.threads;
+    if (threads == 1) {
+        Walker(extensions, options, out).Run(path);
+    } else {
+        ParallelWalker(extensions, options, out, threads).Run(path);
+    }
 }
 
 }  // namespace morvash::detail
+
+unsigned int morvash::DefaultWalkThreads() noexcept {
+    return morvash::detail::kDefaultThreads;
+}

@@ -3,9 +3,9 @@
 // The walk behind every CSerchFiles constructor. Each folder is read whole
 // into a list of its entries (name, kind, and size and time when the order
 // needs them); the list is filtered and sorted, then each entry gets its line
-// and each folder among them is walked in turn, opened relative to the folder
-// that holds it. Reading a folder apart from writing its lines leaves room for
-// readers on other threads.
+// and each folder among them is walked in turn. Reading a folder apart from
+// writing its lines lets readers on other threads read the folders ahead of
+// the calling thread, which writes every line in the one-threaded order.
 
 #include <string_view>
 #include <utility>
@@ -29,7 +29,9 @@ struct WalkOutput {
 };
 
 /// Walks `path` (nothing when it is empty), keeping the files that the
-/// extension filter accepts, with the choices of `options`.
+/// extension filter accepts, with the choices of `options`: on the calling
+/// thread alone when options.threads is 1, else with readers on other threads
+/// too, into the same listing.
 void Walk(const char* path, std::string_view extensions, const WalkOptions& options,
           WalkOutput& out);
 

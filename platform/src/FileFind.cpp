@@ -3,9 +3,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <memory>
 #include <string>
@@ -113,6 +117,36 @@ thread_local BufferPool gBuffers;
 // The directory read's type code (DT_DIR, DT_LNK, ...) for a file mode.
 unsigned char TypeOf(mode_t mode) noexcept {
     return static_cast<unsigned char>(IFTODT(mode));
+}
+
+void Fill(const struct stat& info, platform::EntryDetails& details) noexcept {
+    details.directory = S_ISDIR(info.st_mode);
+    details.length = info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+    details.lastWrite = platform::FileTimeFromUnix(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
+}
+
+// Opens `relative` (shorter than PATH_MAX) below `base` with no symbolic link
+// on the way. Kernels without openat2 get one OpenSubFolder per name.
+int OpenBelowShort(int base, const std::string& relative) {
+    static std::atomic<bool> noOpenat2{false};
+    if (!noOpenat2.load(std::memory_order_relaxed)) {
+        open_how how{};
+        how.flags = kDirectoryFlags | O_NOFOLLOW;
+        how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+        const long fd = ::syscall(SYS_openat2, base, relative.c_str(), &how, sizeof how);
+        if (fd >= 0 || (errno != ENOSYS && errno != EPERM)) {
+            return static_cast<int>(fd);
+        }
+        noOpenat2.store(true, std::memory_order_relaxed);
+    }
+    Fd folder(::fcntl(base, F_DUPFD_CLOEXEC, 0));
+    for (std::size_t start = 0; folder.valid() && start <= relative.size();) {
+        const std::size_t end = std::min(relative.find('/', start), relative.size());
+        folder = Fd(::openat(folder.get(), relative.substr(start, end - start).c_str(),
+                             kDirectoryFlags | O_NOFOLLOW));
+        start = end + 1;
+    }
+    return folder.valid() ? folder.release() : -1;
 }
 
 }  // namespace
@@ -336,14 +370,54 @@ int OpenSubFolder(int parent, const char* name) noexcept {
     return ::openat(parent, name, kDirectoryFlags | O_NOFOLLOW);
 }
 
+int OpenFolderBelow(int base, std::string_view relative) {
+    if (relative.size() < PATH_MAX) {
+        return OpenBelowShort(base, std::string(relative));
+    }
+    // A long path goes piece by piece, each piece under the same rule.
+    Fd from;
+    int at = base;
+    while (relative.size() >= PATH_MAX) {
+        const std::size_t cut = relative.substr(0, PATH_MAX - 1).rfind('/');
+        if (cut == std::string_view::npos || cut == 0) {
+            errno = ENAMETOOLONG;
+            return -1;
+        }
+        from = Fd(OpenBelowShort(at, std::string(relative.substr(0, cut))));
+        if (!from.valid()) {
+            return -1;
+        }
+        at = from.get();
+        relative.remove_prefix(cut + 1);
+    }
+    return OpenBelowShort(at, std::string(relative));
+}
+
+int OpenFolderForLookup(std::string_view path) {
+    std::string_view rest;
+    const Fd base = OpenBase(path, rest);
+    if (!base.valid()) {
+        errno = ENAMETOOLONG;
+        return -1;
+    }
+    return ::openat(base.get(), Component(rest).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+bool FindInFolder(int folder, const char* name, EntryDetails& details) noexcept {
+    struct stat info {};
+    if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        return false;
+    }
+    Fill(info, details);
+    return true;
+}
+
 bool FindExact(const char* path, EntryDetails& details) {
     struct stat info {};
     if (path == nullptr || !StatExact(path, info)) {
         return false;
     }
-    details.directory = S_ISDIR(info.st_mode);
-    details.length = info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
-    details.lastWrite = FileTimeFromUnix(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
+    Fill(info, details);
     return true;
 }
 

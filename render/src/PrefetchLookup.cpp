@@ -9,16 +9,31 @@
 
 namespace tandrel {
 
+namespace {
+
+// Lookups at once: as many as the walk's readers, for the same reason.
+constexpr unsigned int kDefaultWorkers = 16;
+
+}  // namespace
+
 PrefetchLookup::PrefetchLookup(int count, Wanted wanted, Compute compute, unsigned int workers)
+    : PrefetchLookup(count, std::move(wanted), std::move(compute), nullptr, workers) {}
+
+PrefetchLookup::PrefetchLookup(int count, Wanted wanted, Compute compute, ComputeMany computeMany,
+                               unsigned int workers)
     : count_(std::max(count, 0)),
       chunkCount_(count_ / kChunkLines + (count_ % kChunkLines != 0 ? 1 : 0)),
       wanted_(std::move(wanted)),
-      compute_(std::move(compute)) {
+      compute_(std::move(compute)),
+      computeMany_(std::move(computeMany)) {
     workers = std::min(workers, static_cast<unsigned int>(chunkCount_));
     if (workers == 0) {
         return;
     }
     ring_ = std::make_unique<Chunk[]>(kRingChunks);
+    for (int place = 0; place < kRingChunks; ++place) {
+        ring_[static_cast<std::size_t>(place)].mayFill.store(place, std::memory_order_relaxed);
+    }
     threads_.reserve(workers);
     try {
         for (unsigned int k = 0; k < workers; ++k) {
@@ -39,15 +54,21 @@ PrefetchLookup::~PrefetchLookup() {
 
 void PrefetchLookup::stop() noexcept {
     stopping_.store(true, std::memory_order_release);
-    // Every chunk counts as free, so that no worker keeps waiting for room.
-    freeBelow_.store(chunkCount_, std::memory_order_release);
-    freeBelow_.notify_all();
+    // Every place counts as free, so that no worker keeps waiting for room.
+    for (int place = 0; ring_ && place < kRingChunks; ++place) {
+        std::atomic<int>& mayFill = ring_[static_cast<std::size_t>(place)].mayFill;
+        mayFill.store(chunkCount_, std::memory_order_release);
+        mayFill.notify_all();
+    }
     for (std::thread& thread : threads_) {
         thread.join();
     }
 }
 
 void PrefetchLookup::work() noexcept {
+    // This worker's buffers for computeMany_, kept from chunk to chunk.
+    std::vector<int> lines;
+    std::vector<CFileInfo> records;
     for (;;) {
         const int chunk = nextChunk_.fetch_add(1, std::memory_order_relaxed);
         if (chunk >= chunkCount_ || !waitForRoom(chunk)) {
@@ -56,32 +77,65 @@ void PrefetchLookup::work() noexcept {
         Chunk& place = ring_[static_cast<std::size_t>(chunk % kRingChunks)];
         const int first = chunk * kChunkLines;
         const int end = first + std::min(kChunkLines, count_ - first);
-        for (int i = first; i < end && !stopping_.load(std::memory_order_relaxed); ++i) {
-            Slot& slot = place.lineSlots[static_cast<std::size_t>(i - first)];
-            slot.error = nullptr;
-            try {
-                if (wanted_(i)) {
-                    const CFileInfo info = compute_(i);
-                    slot.fullPath.assign(info.m_FullPath.view());
-                    slot.title.assign(info.m_FileTitle.view());
-                    slot.length = info.m_Length;
-                    slot.lengthHigh = info.m_LengthHigh;
-                    slot.lastWrite = info.m_LastWrite;
-                }
-            } catch (...) {
-                slot.error = std::current_exception();
-            }
+        if (!computeMany_ || !computeAll(place, first, end, lines, records)) {
+            computeEach(place, first, end);
         }
         place.filled.store(chunk + 1, std::memory_order_release);
         place.filled.notify_all();
     }
 }
 
+void PrefetchLookup::computeEach(Chunk& place, int first, int end) {
+    for (int i = first; i < end && !stopping_.load(std::memory_order_relaxed); ++i) {
+        Slot& slot = place.lineSlots[static_cast<std::size_t>(i - first)];
+        slot.error = nullptr;
+        try {
+            if (wanted_(i)) {
+                store(slot, compute_(i));
+            }
+        } catch (...) {
+            slot.error = std::current_exception();
+        }
+    }
+}
+
+bool PrefetchLookup::computeAll(Chunk& place, int first, int end, std::vector<int>& lines,
+                                std::vector<CFileInfo>& records) {
+    try {
+        lines.clear();
+        for (int i = first; i < end; ++i) {
+            if (wanted_(i)) {
+                lines.push_back(i);
+            }
+        }
+        records.resize(lines.size());
+        if (!stopping_.load(std::memory_order_relaxed)) {
+            computeMany_(lines, records);
+        }
+    } catch (...) {
+        return false;
+    }
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        Slot& slot = place.lineSlots[static_cast<std::size_t>(lines[k] - first)];
+        slot.error = nullptr;
+        store(slot, records[k]);
+    }
+    return true;
+}
+
+void PrefetchLookup::store(Slot& slot, const CFileInfo& info) {
+    slot.fullPath.assign(info.m_FullPath.view());
+    slot.title.assign(info.m_FileTitle.view());
+    slot.length = info.m_Length;
+    slot.lengthHigh = info.m_LengthHigh;
+    slot.lastWrite = info.m_LastWrite;
+}
+
 bool PrefetchLookup::waitForRoom(int chunk) const {
-    int freeBelow = freeBelow_.load(std::memory_order_acquire);
-    while (chunk - freeBelow >= kRingChunks) {
-        freeBelow_.wait(freeBelow, std::memory_order_acquire);
-        freeBelow = freeBelow_.load(std::memory_order_acquire);
+    const std::atomic<int>& mayFill = ring_[static_cast<std::size_t>(chunk % kRingChunks)].mayFill;
+    for (int seen = mayFill.load(std::memory_order_acquire); seen < chunk;
+         seen = mayFill.load(std::memory_order_acquire)) {
+        mayFill.wait(seen, std::memory_order_acquire);
     }
     return !stopping_.load(std::memory_order_acquire);
 }
@@ -104,9 +158,10 @@ CFileInfo PrefetchLookup::operator()(int index) {
     // always has room, however many lines the caller passes over.
     while (current_ < chunk) {
         waitFilled(current_);
+        std::atomic<int>& mayFill = ring_[static_cast<std::size_t>(current_ % kRingChunks)].mayFill;
+        mayFill.store(current_ + kRingChunks, std::memory_order_release);
+        mayFill.notify_all();
         ++current_;
-        freeBelow_.store(current_, std::memory_order_release);
-        freeBelow_.notify_all();
     }
     waitFilled(chunk);
     lastAsked_ = index;
@@ -125,8 +180,7 @@ CFileInfo PrefetchLookup::operator()(int index) {
 }
 
 unsigned int DefaultPrefetchWorkers() noexcept {
-    const unsigned int cores = std::thread::hardware_concurrency();
-    return cores <= 1 ? 0 : std::min(cores, 4u);
+    return kDefaultWorkers;
 }
 
 std::unique_ptr<PrefetchLookup> PrefetchFileInfo(CSerchFiles& engine, bool fileNames,
@@ -135,7 +189,11 @@ std::unique_ptr<PrefetchLookup> PrefetchFileInfo(CSerchFiles& engine, bool fileN
     return std::make_unique<PrefetchLookup>(
         fileNames ? listing.GetSize() : 0,
         [&listing](int index) { return !morvash::IsDirectoryLine(listing[index].view()); },
-        [&engine](int index) { return engine.gFc_GetFileInfo(index); }, workers);
+        [&engine](int index) { return engine.gFc_GetFileInfo(index); },
+        [&engine](std::span<const int> lines, std::span<CFileInfo> records) {
+            engine.GetFileInfos(lines, records);
+        },
+        workers);
 }
 
 }  // namespace tandrel

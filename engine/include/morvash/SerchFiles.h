@@ -18,15 +18,20 @@
 // The engine keeps the real name, so the two per-line queries still find the
 // entry. Symbolic links are never followed: a link is a file line.
 //
+// The walk reads several folders at once (WalkOptions::threads; the classic
+// constructors use the default count) while the calling thread writes the
+// lines, so the listing is the same whatever the count.
+//
 // Paths use "/" as the separator. After construction the object only answers
 // questions: the counters, the listing (read in place), and per line the
 // folder that holds the entry (gFc_GetTargetPath) and the entry's details
-// (gFc_GetFileInfo), each in time proportional to the entry's depth. These
-// two queries only read the object (they keep no cache), so several threads
-// may ask them at once, about the same line or different ones, as long as no
-// thread destroys the object meanwhile.
+// (gFc_GetFileInfo, or GetFileInfos for many lines at once), each in time
+// proportional to the entry's depth. These queries only read the object (they
+// keep no cache), so several threads may ask them at once, about the same line
+// or different ones, as long as no thread destroys the object meanwhile.
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -36,6 +41,10 @@
 #include "morvash/platform/CString.h"
 #include "morvash/platform/CStringArray.h"
 #include "morvash/platform/SystemTime.h"
+
+namespace platform {
+struct EntryDetails;
+}
 
 /// The deepest level at which the walk lists entries; folders there are listed, not entered.
 #define MAX_SEARCH_DEPTH 32
@@ -90,6 +99,14 @@ class MORVASH_API CSerchFiles {
     /// Only reads the object: may run on several threads at once.
     CFileInfo gFc_GetFileInfo(int index);
 
+    /// Looks line `lines[k]` up as gFc_GetFileInfo does, into `records[k]`,
+    /// for as many lines as both spans hold. The lines of one folder that
+    /// follow each other share one opening of that folder by its path, at the
+    /// time of the call, and each is then looked up by name in it, rather than
+    /// from the root; the answers are those of gFc_GetFileInfo at that moment.
+    /// Only reads the object: may run on several threads at once.
+    void GetFileInfos(std::span<const int> lines, std::span<CFileInfo> records) const;
+
     /// Returns the folders that could not be opened or read, in the order the
     /// walk met them (every constructor records them).
     const std::vector<morvash::WalkError>& WalkErrors() const noexcept { return errors_; }
@@ -111,6 +128,9 @@ class MORVASH_API CSerchFiles {
     std::string_view realName(int index) const;
     // The folder path of line `index` and, with `withName`, its real name after it.
     CString pathOf(int index, bool withName) const;
+    // Fills `info` for line `index`, found at `fullPath` with `details`.
+    void fill(CFileInfo& info, int index, CString fullPath,
+              const platform::EntryDetails& details) const;
     // Walks `path` and records each line's enclosing directory line.
     void walk(const char* path, const char* extensions, const morvash::WalkOptions& options);
 

@@ -71,6 +71,10 @@ class MORVASH_API WalkControl {
     std::atomic<std::uint64_t> folders_{0};
 };
 
+/// Returns the number of folders a walk reads at once by default: more than
+/// the cores, since reading a folder mostly waits for the disk or the network.
+MORVASH_API unsigned int DefaultWalkThreads() noexcept;
+
 /// How to walk. The defaults give the classic walk.
 ///
 /// Leaving out: an entry is left out when its name matches `exclude`, when
@@ -115,10 +119,10 @@ struct WalkOptions {
     /// Put folders before files (and links) within each folder, also when
     /// reversed.
     bool dirsFirst = false;
-    /// Folders read at once; 0 picks a default for the machine, 1 walks on the
-    /// calling thread alone. The listing is the same for every count. (Every
-    /// count walks on the calling thread for now.)
-    unsigned int threads = 1;
+    /// Folders read at once; 0 picks the default (DefaultWalkThreads()), 1
+    /// walks on the calling thread alone. The listing is the same for every
+    /// count: more readers only read the folders sooner.
+    unsigned int threads = 0;
     /// Progress counters and the stop request; may be null.
     WalkControl* control = nullptr;
 };

@@ -97,6 +97,24 @@ PLATFORM_API int OpenFolder(std::string_view path);
 /// which the caller closes, or -1 with errno set.
 PLATFORM_API int OpenSubFolder(int parent, const char* name) noexcept;
 
+/// Opens the folder `relative` ("name/name/...") below the folder open on
+/// `base`, following no symbolic link on the way, as a chain of OpenSubFolder
+/// calls would, but resolving the path at once; returns the descriptor, which
+/// the caller closes, or -1 with errno set. Lets readers on several threads
+/// open folders without holding each parent open.
+PLATFORM_API int OpenFolderBelow(int base, std::string_view relative);
+
+/// Opens the folder `path` for looking its entries up (O_PATH: no read right
+/// needed), resolving the path as FindExact resolves the paths inside it, so
+/// that FindInFolder on the result answers as FindExact on the joined path
+/// would at that moment; returns the descriptor, which the caller closes, or
+/// -1 with errno set.
+PLATFORM_API int OpenFolderForLookup(std::string_view path);
+
+/// Looks the entry `name` (one name, no "/") of the folder open on `folder` up
+/// as FindExact does a path; false when there is no such entry.
+PLATFORM_API bool FindInFolder(int folder, const char* name, EntryDetails& details) noexcept;
+
 /// Looks `path` up as CFileFind::FindFile does with Match::Exact, giving the
 /// details that GetLength, GetLastWriteTime and IsDirectory would; false when
 /// it names no entry. Allocates nothing unless the path exceeds PATH_MAX.

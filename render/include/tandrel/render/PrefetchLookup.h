@@ -18,6 +18,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -35,6 +36,10 @@ class PrefetchLookup {
     /// Computes the details of line `index`; called from the workers at once,
     /// so it must be safe to call concurrently.
     using Compute = std::function<CFileInfo(int index)>;
+    /// Computes the details of many lines at once, `lines[k]` into
+    /// `records[k]`, as Compute would each; called from the workers at once.
+    using ComputeMany =
+        std::function<void(std::span<const int> lines, std::span<CFileInfo> records)>;
 
     static constexpr int kChunkLines = 64;
     static constexpr int kRingChunks = 64;
@@ -43,7 +48,13 @@ class PrefetchLookup {
     /// for the lines i below `count` that `wanted` accepts. With no workers
     /// (or none that the system lets start), every call computes directly.
     PrefetchLookup(int count, Wanted wanted, Compute compute, unsigned int workers);
-    /// Stops the workers (each ends after the line it is computing) and joins them.
+    /// As above, the workers computing the wanted lines of each chunk with one
+    /// call of `computeMany`; a chunk whose call throws is computed line by
+    /// line, so that a failure still reaches the caller of its line only.
+    PrefetchLookup(int count, Wanted wanted, Compute compute, ComputeMany computeMany,
+                   unsigned int workers);
+    /// Stops the workers (each ends after the line, or the chunk given to
+    /// computeMany, it is computing) and joins them.
     ~PrefetchLookup();
     PrefetchLookup(const PrefetchLookup&) = delete;
     PrefetchLookup& operator=(const PrefetchLookup&) = delete;
@@ -74,10 +85,19 @@ class PrefetchLookup {
     struct Chunk {
         // 1 + the number of the chunk whose slots are filled; 0 before the first.
         std::atomic<int> filled{0};
+        // The number of the chunk that may fill the slots now: each place has
+        // its own, so that releasing a place wakes only the worker waiting for it.
+        std::atomic<int> mayFill{0};
         std::array<Slot, kChunkLines> lineSlots;
     };
 
     void work() noexcept;
+    // Fills the slots of the lines first to end - 1 line by line.
+    void computeEach(Chunk& place, int first, int end);
+    // Fills them with one computeMany_ call; false when something threw.
+    bool computeAll(Chunk& place, int first, int end, std::vector<int>& lines,
+                    std::vector<CFileInfo>& records);
+    static void store(Slot& slot, const CFileInfo& info);
     // Waits until chunk `chunk` may use its place in the ring; false when stopping.
     bool waitForRoom(int chunk) const;
     void waitFilled(int chunk) const;
@@ -87,10 +107,9 @@ class PrefetchLookup {
     const int chunkCount_;
     const Wanted wanted_;
     const Compute compute_;
+    const ComputeMany computeMany_;
     std::unique_ptr<Chunk[]> ring_;
     std::atomic<int> nextChunk_{0};
-    // Chunks below this number are done with: their places may be filled again.
-    std::atomic<int> freeBelow_{0};
     std::atomic<bool> stopping_{false};
     // The caller's side: the chunk it reads and the last line it was handed.
     int current_ = 0;
@@ -98,9 +117,9 @@ class PrefetchLookup {
     std::vector<std::thread> threads_;
 };
 
-/// Returns the number of threads worth starting beside a renderer: one per
-/// core, up to four; none on a single core, where they would only take turns
-/// with it.
+/// Returns the number of threads worth starting beside a renderer: sixteen,
+/// more than the cores, since a lookup mostly waits for the disk (or the
+/// network) when the details are not in memory.
 unsigned int DefaultPrefetchWorkers() noexcept;
 
 /// Makes a look-ahead lookup of `engine`'s file lines (of none when
