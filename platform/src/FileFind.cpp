@@ -34,6 +34,7 @@ class Fd {
     }
     ~Fd() { reset(AT_FDCWD); }
     int get() const noexcept { return fd_; }
+    int release() noexcept { return std::exchange(fd_, AT_FDCWD); }
     bool valid() const noexcept { return fd_ >= 0 || fd_ == AT_FDCWD; }
     void reset(int fd) noexcept {
         if (fd_ >= 0) {
