@@ -152,9 +152,6 @@ TEST_F(OptionsTest, ExitStatuses) {
         EXPECT_EQ(result.status, status) << args[0] << " " << args[1];
         EXPECT_EQ(result.out.empty(), status != 0) << args[0] << " " << args[1];
     }
-    // Outside a git work tree --gitignore leaves everything in.
-    EXPECT_EQ(Command({"--gitignore", "--sort=name", tree()}).out,
-              Command({"--sort=name", tree()}).out);
 }
 
 }  // namespace

@@ -136,28 +136,6 @@ TEST_F(OutputFormatsTest, JsonReplacesEachBadByte) {
     }
 }
 
-// The layout, byte for byte: one entry a line, an empty folder's contents on its line.
-TEST_F(OutputFormatsTest, JsonLayoutAndFilesTheLookupNoLongerFinds) {
-    for (const char* folder : {"j", "j/e", "j/n"}) {
-        temp_.makeFolder(folder);
-    }
-    temp_.touch("j/a b");
-    temp_.touch("j/n/x");
-    morvash::WalkOptions sorted;
-    sorted.sort = morvash::SortKey::Name;
-    CSerchFiles engine(temp_.path("j").c_str(), "", sorted);
-    std::string out;
-    AppendJson(out, "j", engine, {.size = true}, [](int) { return CFileInfo(); });
-    EXPECT_EQ(out, R"({"root": "j", "entries": [
-  {"name": "a b", "type": "file", "missing": true},
-  {"name": "e", "type": "directory", "contents": []},
-  {"name": "n", "type": "directory", "contents": [
-    {"name": "x", "type": "file", "missing": true}
-  ]}
-], "directories": 2, "files": 2}
-)");
-}
-
 // FILE is replaced only by a complete output, keeps its mode, and no
 // temporary file is left beside it.
 TEST_F(OutputFormatsTest, OutputFileIsReplacedOnlyWhenComplete) {
