@@ -70,6 +70,8 @@ std::uint32_t BigEndian32(const char* bytes) noexcept {
     return value;
 }
 
+}  // namespace
+
 // Reads the paths of git's index file (format 2, 3 or 4) into `names`, one
 // after the other, and `paths`, sorted. Reading them here costs a fraction of
 // libgit2's full load, which checks a SHA-1 over the whole file and every
@@ -138,8 +140,6 @@ bool ReadIndexPaths(const std::string& data, std::string& names,
     }
     return true;
 }
-
-}  // namespace
 
 void IgnoreScreen::Pop() {
     rules_.resize(marks_.back());

@@ -17,10 +17,19 @@
 #include <string_view>
 #include <vector>
 
+#include "morvash/Export.h"
+
 struct git_index;
 struct git_repository;
 
 namespace morvash::detail {
+
+/// Reads the paths of git's index file `data` (format 2, 3 or 4) into `names`,
+/// one after the other, and `paths`, sorted views into `names`. False when the
+/// file is missing, damaged or split (its entries then in another file).
+/// Exported for the engine's tests.
+MORVASH_API bool ReadIndexPaths(const std::string& data, std::string& names,
+                                std::vector<std::string_view>& paths);
 
 /// What the ignore rules in force tell about one name without libgit2.
 enum class Screened {

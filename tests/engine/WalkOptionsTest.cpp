@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <thread>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "Child.h"
+#include "GitIgnore.h"
 #include "Listing.h"
 #include "TempTree.h"
 
@@ -177,8 +179,20 @@ TEST(WalkOptions, GitignoreListsWhatGitLists) {
     Write(config, "git/ignore", "*.bak\n");
     Write(tree, ".git/info/exclude", "!keep.bak\n");
     ::setenv("XDG_CONFIG_HOME", config.root().c_str(), 1);
-    for (const char* version : {"2", "4"}) {
+    for (const char* version : {"2", "3", "4"}) {
         Shell(git + "update-index --index-version " + version);
+        // The index's own reader gives what git gives, without libgit2.
+        std::string names;
+        std::vector<std::string_view> paths;
+        std::ifstream file(tree.path(".git/index"), std::ios::binary);
+        ASSERT_TRUE(morvash::detail::ReadIndexPaths(
+            {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()}, names,
+            paths));
+        std::string tracked;
+        for (const std::string_view path : paths) {
+            tracked.append(path) += '\n';
+        }
+        EXPECT_EQ(tracked, Shell(git + "ls-files -c"));
         for (const std::string folder : {"", "sub", "build", "sub/cache"}) {
             const std::string root = folder.empty() ? tree.root() : tree.path(folder);
             CSerchFiles walk(root.c_str(), "", options);
