@@ -11,13 +11,13 @@ output=$(realpath -m "${1:-$root/docs/screenshot.png}")
 folder=$(realpath "${2:-$root/render}")
 cd "$root"
 build=${BUILD_DIR:-build/release}
-helper=$build/tests/app/tandrel-screenshot
+helper=$build/docs/screenshot/tandrel-screenshot
 
 if [ ! -x "$helper" ]; then
     scripts/deps.sh
     cmake --preset release
     cmake --build --preset release -j "$(nproc)" --target tandrel-screenshot
-    helper=build/release/tests/app/tandrel-screenshot
+    helper=build/release/docs/screenshot/tandrel-screenshot
 fi
 # A window manager draws the title bar; only the screenshot needs one.
 if ! command -v openbox > /dev/null; then

@@ -57,8 +57,8 @@ void Press::Run() noexcept {
     outcome_.stopped = control_.StopRequested();
     done_.store(true, std::memory_order_release);
     notify_();
-    // The listing is freed while the window shows the text.
-    engine.reset();
+    // `engine` ends here, on this thread: the listing is freed while the
+    // window already shows the text.
 }
 
 void Press::Render(CSerchFiles& engine) {

@@ -1,12 +1,11 @@
 #include "JsonWriter.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <climits>
 #include <cstdint>
+#include <filesystem>
+#include <system_error>
 
 #include "morvash/ListingLine.h"
 #include "morvash/platform/CodePage.h"
@@ -149,10 +148,8 @@ void AppendTime(std::string& out, const SYSTEMTIME& time) {
 
 // What readlink gives for the link at `path`; empty when it cannot be read.
 std::string LinkTarget(const char* path) {
-    std::string target(PATH_MAX, '\0');
-    const ssize_t length = ::readlink(path, target.data(), target.size());
-    target.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-    return target;
+    std::error_code error;
+    return std::filesystem::read_symlink(path, error).native();
 }
 
 constexpr std::string_view TypeName(morvash::EntryType type) {

@@ -95,6 +95,15 @@ TEST_F(OutputFormatsTest, JsonHoldsTheTextsEntries) {
     EXPECT_EQ(Entry(entries, "ln").at("type"), "link");
     EXPECT_EQ(Entry(entries, "ln").at("target"), "a10.txt");
     EXPECT_EQ(Entry(entries, "ln").at("size"), 7);
+    for (const char* folder : {"nest", "nest/d", "nest/d/e"}) {
+        temp_.makeFolder(folder);
+    }
+    temp_.touch("nest/f");
+    EXPECT_EQ(Command({"--format=json", "--sort=name", temp_.path("nest")}).out,
+              "{\"root\": \"nest\", \"entries\": [\n"
+              "  {\"name\": \"d\", \"type\": \"directory\", \"contents\": [\n"
+              "    {\"name\": \"e\", \"type\": \"directory\", \"contents\": []}\n  ]},\n"
+              "  {\"name\": \"f\", \"type\": \"file\"}\n], \"directories\": 2, \"files\": 1}\n");
 }
 
 TEST_F(OutputFormatsTest, JsonIsUtf8InCodePage932) {
@@ -151,6 +160,7 @@ TEST_F(OutputFormatsTest, OutputFileIsReplacedOnlyWhenComplete) {
         {{"-1", "-o", file, temp_.path("none")}, 4, "none\n\nﾃﾞｨﾚｸﾄﾘ数:0, ﾌｧｲﾙ数:0\n"},
         {{"-1", "-o", file, tree()}, 0, Command({"-1", tree()}).out},
     };
+    const long openFiles = morvash::test::OpenFileCount();
     for (const auto& [args, status, content] : kCases) {
         const Result result = Command(args, {.outIsTerminal = true});
         EXPECT_EQ(result.status, status) << args.back();
@@ -160,6 +170,7 @@ TEST_F(OutputFormatsTest, OutputFileIsReplacedOnlyWhenComplete) {
         const std::filesystem::directory_iterator out(temp_.path("out"));
         EXPECT_EQ(std::distance(begin(out), end(out)), 2);
     }
+    EXPECT_EQ(morvash::test::OpenFileCount(), openFiles);
     struct stat info {};
     ASSERT_EQ(::stat(file.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
@@ -173,15 +184,16 @@ std::string Shell(const std::string& folder, const std::string& command) {
 }
 
 TEST_F(OutputFormatsTest, GitignoreShowsWhatGitLists) {
-    for (const char* folder : {"sub", "build/deep", "empty"}) {
+    for (const char* folder : {"sub", "build/deep", "empty", "logs"}) {
         temp_.makeFolder(std::string("tree/") + folder);
     }
     for (const char* file : {"top.o", "keep.o", "tracked.o", "sub/top.o", "sub/x.md", "sub/y.c",
-                             "build/deep/z.c", "top.c"}) {
+                             "build/deep/z.c", "top.c", "logs/a.log"}) {
         temp_.touch(std::string("tree/") + file);
     }
     std::ofstream(temp_.path("tree/.gitignore")) << "*.o\n!keep.o\nbuild/\n/top.c\n.hidden\n";
-    std::ofstream(temp_.path("tree/sub/.gitignore")) << "*.md\n!top.o\n";
+    std::ofstream(temp_.path("tree/sub/.gitignore")) << "*.md\n!top.o\ny.[c]\n";
+    std::ofstream(temp_.path("tree/logs/.gitignore")) << "*\n!.gitignore\n";
     Shell(tree(), "git init -q . && git add -f tracked.o");
     const json document = json::parse(Command({"--format=json", "--gitignore", tree()}).out);
     std::vector<std::string> files;

@@ -17,8 +17,11 @@ TEST(ThreadsOption, EveryCountGivesTheSameText) {
     const std::string tree = temp.path("tree");
     const Result one = Command({"-s", "-t", "--threads=1", tree});
     EXPECT_EQ(Command({"-s", "-t", "--threads=3", tree}).out, one.out);
-    ::setenv("TANDREL_THREADS", "2", 1);
-    EXPECT_EQ(Command({"-s", "-t", tree}).out, one.out);
+    for (const char* count : {"1", "2", "256"}) {
+        ::setenv("TANDREL_THREADS", count, 1);
+        const Result result = Command({"-s", "-t", tree});
+        EXPECT_EQ(result.out + result.err, one.out) << count;
+    }
     ::setenv("TANDREL_THREADS", "0", 1);
     const Result zero = Command({"-s", "-t", tree});
     ::unsetenv("TANDREL_THREADS");

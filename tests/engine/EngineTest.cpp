@@ -69,11 +69,8 @@ TEST(Walk, EveryFolderIsClosedAfterItsWalk) {
     for (int i = 0; i < 40; ++i) {
         tree.makeChain("", morvash::test::Numbered("d", i), 3);
     }
-    const auto openFiles = [] {
-        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
-    };
-    const auto before = openFiles();
+    const long before = morvash::test::OpenFileCount();
     EXPECT_EQ(morvash::test::Walk(tree.root()).size(), 120u);
-    EXPECT_EQ(openFiles(), before);
+    EXPECT_EQ(morvash::test::OpenFileCount(), before);
     EXPECT_EQ(AfxCountExtensionModules("Morvash"), 1);
 }

@@ -1,10 +1,11 @@
 // The platform library: code pages and character searches, CString, file
-// time clamps and CFileFind's exact lookup. Lead bytes, breakdowns of file
+// time clamps and CFileFind. Lead bytes, breakdowns of file
 // times, walks and FindExact are checked through the engine by the torture
 // tests.
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <tuple>
 
@@ -138,4 +139,34 @@ TEST(FileFind, ExactLookupsSeeTheEntryItself) {
     }
     CFileFind finder;
     EXPECT_FALSE(finder.FindFile(tree.path("dir/").c_str(), CFileFind::Match::Exact));
+}
+
+// A folder pattern enumerates every entry, "." and ".." too; a subfolder opens
+// below its parent's enumeration; each search closes its folder.
+TEST(FileFind, EnumerationsSeeEveryEntryAndCloseTheirFolders) {
+    morvash::test::TempTree tree;
+    tree.makeFolder("dir");
+    tree.makeFolder("dir/sub");
+    tree.touch("dir/a.txt");
+    tree.touch("dir/sub/b");
+    const long before = morvash::test::OpenFileCount();
+    {
+        std::set<std::string> names;
+        CFileFind finder;
+        CFileFind sub;
+        for (BOOL more = finder.FindFile(tree.path("dir/*").c_str()); more;) {
+            more = finder.FindNextFile();
+            names.insert(std::string(finder.GetFileName().view()) +
+                         (finder.IsDirectory() ? "/" : ""));
+            if (finder.FileName() == "sub") {
+                for (BOOL inner = sub.FindSubFolder(finder, "sub"); inner;) {
+                    inner = sub.FindNextFile();
+                    names.insert("sub/" + std::string(sub.FileName()));
+                }
+            }
+        }
+        EXPECT_EQ(names, (std::set<std::string>{"./", "../", "a.txt", "sub/", "sub/.", "sub/..",
+                                                "sub/b"}));
+    }
+    EXPECT_EQ(morvash::test::OpenFileCount(), before);
 }

@@ -14,11 +14,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <system_error>
 
 namespace morvash::test {
+
+/// The number of file descriptors the process holds open.
+inline long OpenFileCount() {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+}
 
 class TempTree {
   public:

@@ -1,15 +1,16 @@
-// Test helper behind scripts/screenshot.sh: shows the real main dialog,
+// The program behind scripts/screenshot.sh: shows the real main dialog,
 // enlarged to TANDREL_SCREENSHOT_SIZE ("WIDTHxHEIGHT", default 760x600), ticks
 // the size and time columns, presses "展開" on the folder named by
 // TANDREL_SCREENSHOT_FOLDER and writes the window with its frame, as the
 // display server shows it (title bar and all, when a window manager runs), to
-// the PNG file named by TANDREL_SCREENSHOT_OUTPUT. The program itself reads no
-// environment; only this helper does.
+// the PNG file named by TANDREL_SCREENSHOT_OUTPUT. Tandrel itself reads no
+// environment; only this program does.
 
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QPushButton>
 #include <QScreen>
-#include <QTest>
+#include <QTimer>
 
 #include <iostream>
 
@@ -41,13 +42,19 @@ int main(int argc, char* argv[]) {
     }
     dlg.resize(size[0].toInt(), size[1].toInt());
     dlg.show();
-    if (!QTest::qWaitForWindowExposed(&dlg)) {
+    // Lets the window manager frame the window and everything repaint.
+    const auto settle = [] {
+        QEventLoop loop;
+        QTimer::singleShot(1000, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    settle();
+    if (!dlg.isVisible()) {
         std::cerr << "the window was never shown\n";
         return 1;
     }
     qobject_cast<QPushButton*>(dlg.GetDlgItem(IDC_EXPAND))->click();
-    // Let the window manager frame the window and everything repaint.
-    QTest::qWait(1000);
+    settle();
 
     // The screen's pixels under the frame: the window and its decoration.
     const QRect frame = dlg.frameGeometry();
