@@ -166,7 +166,7 @@ TEST(WalkOptions, GitignoreListsWhatGitLists) {
     }
     tree.link("../docs", "sub/build");  // a link: folder-only rules never match it
     Write(tree, ".gitignore", "*.log\n!keep.log\nbuild/\n/top.txt\ndocs/*.tmp\ncache\n*.o\n");
-    Write(tree, "sub/.gitignore", "!a.log\n*.md\n!cache/\n");
+    Write(tree, "sub/.gitignore", "\xEF\xBB\xBF!a.log\n*.md\n!cache/\n");  // with a BOM
     WalkOptions options;
     options.gitignore = true;
     EXPECT_EQ(Listing(tree.root(), options), Listing(tree.root(), WalkOptions{}));
