@@ -160,12 +160,13 @@ TEST(WalkOptions, GitignoreListsWhatGitLists) {
     }
     for (const char* file :
          {"top.txt", "a.log", "keep.log", "cache", "build/out.bin", "build/tracked.txt",
-          "docs/x.tmp", "docs/sub/y.tmp", "sub/top.txt", "sub/a.log", "sub/b.md", "sub/cache/c",
-          "Build.o", "x.bak", "keep.bak"}) {
+          "docs/x.tmp", "docs/sub/y.tmp", "docs/sub/notes", "sub/top.txt", "sub/a.log", "sub/b.md",
+          "sub/cache/c", "Build.o", "x.bak", "keep.bak"}) {
         tree.touch(file);
     }
     tree.link("../docs", "sub/build");  // a link: folder-only rules never match it
-    Write(tree, ".gitignore", "*.log\n!keep.log\nbuild/\n/top.txt\ndocs/*.tmp\ncache\n*.o\n");
+    Write(tree, ".gitignore",
+          "*.log\n!keep.log\nbuild/\n/top.txt\ndocs/*.tmp\ncache\n*.o\nnotes\n");
     Write(tree, "sub/.gitignore", "\xEF\xBB\xBF!a.log\n*.md\n!cache/\n");  // with a BOM
     WalkOptions options;
     options.gitignore = true;
@@ -181,6 +182,9 @@ TEST(WalkOptions, GitignoreListsWhatGitLists) {
     ::setenv("XDG_CONFIG_HOME", config.root().c_str(), 1);
     for (const char* version : {"2", "3", "4"}) {
         Shell(git + "update-index --index-version " + version);
+        if (*version == '4') {  // an excludes file named in the configuration replaces git/ignore
+            Shell(git + "config core.excludesFile '" + config.path("none") + "'");
+        }
         // The index's own reader gives what git gives, without libgit2.
         std::string names;
         std::vector<std::string_view> paths;
