@@ -7,11 +7,9 @@
 
 #include <algorithm>
 #include <array>
-#include <functional>
 #include <optional>
 #include <string>
 #include <tuple>
-#include <type_traits>
 #include <vector>
 
 #include "DialogTestSupport.h"

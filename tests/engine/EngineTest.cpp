@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <filesystem>
 #include <set>
 #include <string>
 #include <tuple>

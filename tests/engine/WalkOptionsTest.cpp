@@ -7,8 +7,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +14,6 @@
 #include <iterator>
 #include <set>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <vector>
 
