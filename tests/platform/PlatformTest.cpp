@@ -1,7 +1,7 @@
 // The platform library: code pages and character searches, CString, file
-// time clamps and CFileFind. Lead bytes, breakdowns of file
-// times, walks and FindExact are checked through the engine by the torture
-// tests.
+// time clamps, CFileFind and the extension-module chain. Lead bytes,
+// breakdowns of file times, walks and FindExact are checked through the engine
+// by the torture tests.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include "TempTree.h"
 #include "morvash/platform/CStringArray.h"
 #include "morvash/platform/CodePage.h"
+#include "morvash/platform/ExtensionModule.h"
 #include "morvash/platform/FileFind.h"
 
 using platform::CodePage;
@@ -169,4 +170,17 @@ TEST(FileFind, EnumerationsSeeEveryEntryAndCloseTheirFolders) {
                                                 "sub/b"}));
     }
     EXPECT_EQ(morvash::test::OpenFileCount(), before);
+}
+
+// A module's end frees its own chain entries; ending all frees the others too.
+TEST(ExtensionModule, TerminationFreesItsOwnEntriesOrAll) {
+    AFX_EXTENSION_MODULE one;
+    AFX_EXTENSION_MODULE two;
+    ASSERT_TRUE(AfxInitExtensionModule(one, "one") && AfxInitExtensionModule(two, "two"));
+    new CDynLinkLibrary(one);  // each entry is owned by the chain
+    new CDynLinkLibrary(two);
+    AfxTermExtensionModule(one);
+    EXPECT_EQ(AfxCountExtensionModules("one") + 2 * AfxCountExtensionModules("two"), 2);
+    AfxTermExtensionModule(one, TRUE);
+    EXPECT_EQ(AfxCountExtensionModules("two"), 0);
 }
