@@ -98,12 +98,12 @@ TEST_F(OutputFormatsTest, JsonHoldsTheTextsEntries) {
     for (const char* folder : {"nest", "nest/d", "nest/d/e"}) {
         temp_.makeFolder(folder);
     }
-    temp_.touch("nest/f g");
+    temp_.touch("nest/f 字");
     EXPECT_EQ(Command({"--format=json", "--sort=name", temp_.path("nest")}).out,
               "{\"root\": \"nest\", \"entries\": [\n"
               "  {\"name\": \"d\", \"type\": \"directory\", \"contents\": [\n"
               "    {\"name\": \"e\", \"type\": \"directory\", \"contents\": []}\n  ]},\n"
-              "  {\"name\": \"f g\", \"type\": \"file\"}\n], \"directories\": 2, \"files\": 1}\n");
+              "  {\"name\": \"f 字\", \"type\": \"file\"}\n], \"directories\": 2, \"files\": 1}\n");
 }
 
 TEST_F(OutputFormatsTest, JsonIsUtf8InCodePage932) {
