@@ -237,7 +237,7 @@ TEST(WalkOptions, OneFileSystemListsOtherDevicesWithoutEnteringThem) {
             dev.st_dev == pts.st_dev) {
             GTEST_SKIP() << "no file system mounted on /dev/pts";
         }
-        const std::string listing = "\n" + Listing("/dev", options);
+        const std::string listing = std::string("\n").append(Listing("/dev", options));
         EXPECT_NE(listing.find("\n*pts\n"), std::string::npos);
         EXPECT_EQ(listing.find("\tptmx\n") == std::string::npos, oneFileSystem) << listing;
     }

@@ -22,7 +22,7 @@ const std::function<bool(int)> kNone = [](int) { return false; };
 // Line i's record, every field of which tells i apart.
 auto Details(int i) {
     CFileInfo info;
-    info.m_FullPath = CString("/" + std::to_string(i));
+    info.m_FullPath = CString(std::string("/").append(std::to_string(i)));
     info.m_FileTitle = CString(std::to_string(i));
     info.m_Length = static_cast<unsigned int>(i);
     info.m_LengthHigh = static_cast<unsigned int>(i % 5);

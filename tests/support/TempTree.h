@@ -59,7 +59,7 @@ class TempTree {
     std::string makeChain(std::string_view rel, std::string_view name, int count) const {
         std::string deepest(rel);
         for (int i = 0; i < count; ++i) {
-            deepest += (deepest.empty() ? "" : "/") + std::string(name);
+            deepest.append(deepest.empty() ? "" : "/").append(name);
         }
         check(std::system(("mkdir -p '" + path(deepest) + "'").c_str()) == 0, rel);
         return deepest;
