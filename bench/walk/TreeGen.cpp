@@ -80,7 +80,7 @@ class Generator {
                 Die("ftruncate " + name);
             }
         }
-        const timespec times[2] = {{0, UTIME_OMIT}, stamp()};
+        const timespec times[] = {{0, UTIME_OMIT}, randomTime()};
         ::futimens(fd, times);
         ::close(fd);
         ++files_;
@@ -137,7 +137,7 @@ class Generator {
     std::uint64_t folders() const { return folders_; }
 
   private:
-    timespec stamp() {
+    timespec randomTime() {
         constexpr std::int64_t k2000 = 946'684'800;
         constexpr std::int64_t kSpan = 25LL * 365 * 86'400;
         return {static_cast<time_t>(k2000 + static_cast<std::int64_t>(random_.below(kSpan))),

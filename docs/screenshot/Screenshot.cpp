@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include <iostream>
 
@@ -49,7 +50,7 @@ int main(int argc, char* argv[]) {
         loop.exec();
     };
     settle();
-    if (!dlg.isVisible()) {
+    if (dlg.windowHandle() == nullptr || !dlg.windowHandle()->isExposed()) {
         std::cerr << "the window was never shown\n";
         return 1;
     }

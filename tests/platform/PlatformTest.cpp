@@ -157,8 +157,7 @@ TEST(FileFind, EnumerationsSeeEveryEntryAndCloseTheirFolders) {
         CFileFind sub;
         for (BOOL more = finder.FindFile(tree.path("dir/*").c_str()); more;) {
             more = finder.FindNextFile();
-            names.insert(std::string(finder.GetFileName().view()) +
-                         (finder.IsDirectory() ? "/" : ""));
+            names.insert(std::string(finder.FileName()) + (finder.IsDirectory() ? "/" : ""));
             if (finder.FileName() == "sub") {
                 for (BOOL inner = sub.FindSubFolder(finder, "sub"); inner;) {
                     inner = sub.FindNextFile();
