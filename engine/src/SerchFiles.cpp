@@ -19,6 +19,7 @@ using morvash::detail::AppendShown;
 namespace {
 
 constexpr char kSeparator = '/';
+constexpr std::int32_t kNoLine = -2;  // no line, not even the walked folder's
 
 }  // namespace
 
@@ -140,72 +141,112 @@ CFileInfo CSerchFiles::gFc_GetFileInfo(int index) {
     CString fullPath = pathOf(index, true);
     platform::EntryDetails details;
     if (platform::FindExact(fullPath, details)) {
-        fill(info, index, std::move(fullPath), details);
+        info.m_FullPath = std::move(fullPath);
+        fill(info, realName(index), details);
     }
     return info;
 }
 
 void CSerchFiles::GetFileInfos(std::span<const int> lines, std::span<CFileInfo> records) const {
-    class Folder {
-      public:
-        ~Folder() { close(); }
-        void open(std::string_view path) {
-            close();
-            fd_ = platform::OpenFolderForLookup(path);
-        }
-        int get() const noexcept { return fd_; }
-
-      private:
-        void close() noexcept {
-            if (fd_ >= 0) {
-                ::close(fd_);
+    // The folders open for lookups, one per depth along the folder of the
+    // line looked up last: a folder's files around its subfolders' lines and
+    // a subfolder below an open folder cost no second path resolution. Each
+    // is opened now, at lookup time, so that a folder renamed or removed since
+    // the walk still gives the missing-file marker.
+    struct Open {
+        std::int32_t line = kNoLine;  // the folder's line; -1 for the walked folder
+        int fd = -1;
+        CString path;  // its target path
+    };
+    std::array<Open, MAX_SEARCH_DEPTH + 1> open;
+    struct CloseAll {
+        std::array<Open, MAX_SEARCH_DEPTH + 1>& open;
+        ~CloseAll() {
+            for (Open& folder : open) {
+                if (folder.fd >= 0) {
+                    ::close(folder.fd);
+                }
             }
         }
-        int fd_ = -1;
-    } folder;
-    constexpr std::int32_t kNone = -2;  // no line's parent
-    std::int32_t openFor = kNone;       // the parent line of the folder open
-    CString folderPath;                 // its target path
+    } closeAll{open};
+    const auto folderOf = [&](int index) -> Open& {
+        const std::int32_t parent = parents_[static_cast<std::size_t>(index)];
+        const std::size_t level =
+            parent < 0
+                ? 0
+                : std::min<std::size_t>(
+                      static_cast<std::size_t>(morvash::LineDepth(m_ListFiles[parent].view())) + 1,
+                      MAX_SEARCH_DEPTH);
+        Open& folder = open[level];
+        if (folder.line == parent && folder.line != kNoLine) {
+            return folder;
+        }
+        for (std::size_t deeper = level; deeper < open.size() && open[deeper].line != kNoLine;
+             ++deeper) {
+            if (open[deeper].fd >= 0) {
+                ::close(open[deeper].fd);
+            }
+            open[deeper].fd = -1;
+            open[deeper].line = kNoLine;
+        }
+        folder.line = parent;
+        folder.path = pathOf(index, false);
+        const Open* above = level > 0 ? &open[level - 1] : nullptr;
+        const std::string_view name = parent < 0 ? std::string_view() : realName(parent);
+        // One name below its open parent when the name ends the string it
+        // lies in; otherwise the whole path.
+        if (above != nullptr && above->fd >= 0 &&
+            above->line == parents_[static_cast<std::size_t>(parent)] &&
+            name.data()[name.size()] == '\0') {
+            folder.fd = platform::OpenFolderInLookup(above->fd, name.data());
+        } else {
+            folder.fd = platform::OpenFolderForLookup(folder.path.view());
+        }
+        return folder;
+    };
     const std::size_t count = std::min(lines.size(), records.size());
     for (std::size_t k = 0; k < count; ++k) {
         const int index = lines[k];
-        records[k] = CFileInfo();
         if (index < 0 || index >= m_ListFiles.GetSize()) {
+            records[k] = CFileInfo();
             continue;
         }
-        const std::int32_t parent = parents_[static_cast<std::size_t>(index)];
-        if (parent != openFor) {
-            openFor = parent;
-            folderPath = pathOf(index, false);
-            folder.open(folderPath.view());
-        }
+        const Open& folder = folderOf(index);
         const std::string_view name = realName(index);
-        CString fullPath;
-        fullPath.Preallocate(folderPath.GetLength() + static_cast<int>(name.size()));
-        fullPath += folderPath.view();
-        fullPath += name;
+        CFileInfo& record = records[k];
+        // The full path is written into the record first, in the memory it
+        // holds, and looked up from there: its name is its tail, so a NUL
+        // follows it.
+        record.m_FullPath.Truncate(0);
+        record.m_FullPath += folder.path.view();
+        record.m_FullPath += name;
         platform::EntryDetails details;
+        const char* const tail =
+            static_cast<const char*>(record.m_FullPath) + folder.path.GetLength();
         // A folder that cannot be opened (gone, renamed, a path too long) is
-        // left to the lookup by path, which answers as it would have. The
-        // name is the path's tail, so a NUL follows it there.
-        const char* const tail = static_cast<const char*>(fullPath) + folderPath.GetLength();
-        const bool found = folder.get() >= 0 ? platform::FindInFolder(folder.get(), tail, details)
-                                             : platform::FindExact(fullPath, details);
+        // left to the lookup by path, which answers as it would have.
+        const bool found = folder.fd >= 0 ? platform::FindInFolder(folder.fd, tail, details)
+                                          : platform::FindExact(record.m_FullPath, details);
         if (found) {
-            fill(records[k], index, std::move(fullPath), details);
+            fill(record, name, details);
+        } else {
+            record = CFileInfo();
         }
     }
 }
 
-void CSerchFiles::fill(CFileInfo& info, int index, CString fullPath,
-                       const platform::EntryDetails& details) const {
-    // The title comes from the real name, the name the lookup found.
-    AppendShown(info.m_FileTitle, platform::FileTitle(realName(index)), details.directory);
-    SYSTEMTIME time = info.m_LastWrite;
+void CSerchFiles::fill(CFileInfo& info, std::string_view name,
+                       const platform::EntryDetails& details) {
+    // The title comes from the real name, the name the lookup found. It is
+    // rewritten in the memory it already holds, as the path is by
+    // GetFileInfos: a record filled again and again costs no allocation once
+    // it is large enough.
+    info.m_FileTitle.Truncate(0);
+    AppendShown(info.m_FileTitle, platform::FileTitle(name), details.directory);
+    SYSTEMTIME time = CFileInfo().m_LastWrite;
     FileTimeToSystemTime(&details.lastWrite, &time);
     AddNineHours(time);
 
-    info.m_FullPath = std::move(fullPath);
     info.m_Length = static_cast<unsigned int>(details.length & 0xFFFF'FFFFu);
     info.m_LastWrite = time;
     info.m_LengthHigh = static_cast<unsigned int>(details.length >> 32);

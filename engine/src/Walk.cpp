@@ -4,11 +4,13 @@
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <langinfo.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -23,6 +25,7 @@
 #include <string>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "ExtensionFilter.h"
 #include "GitIgnore.h"
@@ -47,9 +50,25 @@ constexpr unsigned int kDefaultThreads = 16;
 // bound on the memory that reading ahead costs (some 60 bytes an entry).
 constexpr std::size_t kAheadEntries = 1 << 15;
 constexpr std::size_t kSpareFolders = 64;
+// Read folders kept open at once for their subfolders' readers, at most a
+// quarter of the descriptors the process may open; the others' subfolders are
+// opened by their path below the walked folder.
+constexpr unsigned int kKeptFolders = 256;
 // A file's details that take longer than this to look up came from the disk
 // (or the network); from memory they take a few microseconds.
 constexpr std::chrono::microseconds kColdLookup{200};
+// Once this many folders in a row have been found in memory, only one folder
+// in kProbeEvery is probed: on a warm cache the probe is wasted work.
+constexpr unsigned int kWarmStreak = 64;
+constexpr unsigned int kProbeEvery = 16;
+
+unsigned int KeptLimit() noexcept {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        return 0;
+    }
+    return static_cast<unsigned int>(std::min<rlim_t>(kKeptFolders, limit.rlim_cur / 4));
+}
 
 class Fd {
   public:
@@ -65,6 +84,7 @@ class Fd {
     }
     int get() const noexcept { return fd_; }
     bool valid() const noexcept { return fd_ >= 0; }
+    int release() noexcept { return std::exchange(fd_, -1); }
 
   private:
     int fd_;
@@ -541,12 +561,32 @@ void Walker::walkFolder(int fd, unsigned int depth, std::string_view name, bool 
     }
 }
 
+// A read folder kept open while its subfolders wait to be opened below it:
+// one name to resolve rather than the whole path from the walked folder.
+// Closed when the last of them has been opened.
+class KeptFolder {
+  public:
+    KeptFolder(int fd, std::atomic<unsigned int>& count) noexcept : fd_(fd), count_(count) {}
+    ~KeptFolder() {
+        ::close(fd_);
+        count_.fetch_sub(1, std::memory_order_relaxed);
+    }
+    KeptFolder(const KeptFolder&) = delete;
+    KeptFolder& operator=(const KeptFolder&) = delete;
+    int get() const noexcept { return fd_; }
+
+  private:
+    int fd_;
+    std::atomic<unsigned int>& count_;
+};
+
 // One folder of a parallel walk: where it lies, what its reader found.
 struct Node {
-    std::string path;                // as built: the walked folder, then "/" and each name
-    std::vector<std::uint32_t> key;  // its line's position in each folder above it
-    unsigned int depth = 0;          // of its entries
-    bool ignoredFolder = false;      // git ignores it; entered for its tracked files
+    std::string path;                    // as built: the walked folder, then "/" and each name
+    std::vector<std::uint32_t> key;      // its line's position in each folder above it
+    unsigned int depth = 0;              // of its entries
+    bool ignoredFolder = false;          // git ignores it; entered for its tracked files
+    std::shared_ptr<KeptFolder> parent;  // its folder, when kept open for it
     // Set by its reader before `ready`; read by the listing after.
     Folder folder;
     int openError = 0;
@@ -577,15 +617,18 @@ struct ListedLater {
 // will enter, ahead of it, the next needed first: a folder's subfolders are
 // queued as soon as it has been read (after the listing has applied git's
 // rules to it, when it follows git, so that a folder git leaves out is never
-// opened). Each reader opens its folder by its path below the walked folder,
-// with no symbolic link on the way, so no folder stays open for its
-// subfolders' sake. The calling thread reads a folder itself when it needs
-// one that no reader has taken yet.
+// opened). Each reader opens its folder below its parent folder, which stays
+// open for its subfolders while few folders are kept so (KeptFolder), or else
+// by its path below the walked folder, with no symbolic link on the way. The calling thread reads a
+// folder itself when it needs one that no reader has taken yet.
 class ParallelWalker {
   public:
     ParallelWalker(std::string_view extensions, const WalkOptions& options, WalkOutput& out,
                    unsigned int threads)
-        : reader_(extensions, options), lister_(options, out), workers_(threads - 1) {}
+        : reader_(extensions, options),
+          lister_(options, out),
+          workers_(threads - 1),
+          keptLimit_(KeptLimit()) {}
 
     void Run(const char* path);
 
@@ -598,7 +641,9 @@ class ParallelWalker {
 
     void work();
     void read(Node& node, char* buffer);
-    void makeChildren(Node& node);
+    // Makes the nodes of the subfolders `node` enters; `open`, when given, is
+    // the folder's descriptor, which it may take to keep for them.
+    void makeChildren(Node& node, Fd* open);
     void warm(int fd, const Folder& folder);
     // Under the lock: `node` is read; queue its subfolders.
     void done(Node& node);
@@ -619,10 +664,13 @@ class ParallelWalker {
     std::condition_variable work_;   // for readers: a folder to read
     std::condition_variable ready_;  // for the listing: its folder is read
     std::priority_queue<Node*, std::vector<Node*>, ListedLater> pending_;
-    const Node* awaited_ = nullptr;  // the folder the listing waits for
-    std::size_t ahead_ = 0;          // entries read that the listing has not taken
-    unsigned int idle_ = 0;          // readers waiting for work
-    bool full_ = false;              // a reader waits for the listing to take entries
+    const Node* awaited_ = nullptr;             // the folder the listing waits for
+    std::size_t ahead_ = 0;                     // entries read that the listing has not taken
+    unsigned int idle_ = 0;                     // readers waiting for work
+    bool full_ = false;                         // a reader waits for the listing to take entries
+    std::atomic<unsigned int> warmFolders_{0};  // folders found in memory in a row
+    std::atomic<unsigned int> keptFolders_{0};  // read folders kept open for their subfolders
+    const unsigned int keptLimit_;
     bool ending_ = false;
     std::vector<std::thread> threads_;
     // Folders the listing is done with, kept with their capacity for readers
@@ -652,18 +700,26 @@ void ParallelWalker::Run(const char* path) {
 void ParallelWalker::read(Node& node, char* buffer) {
     try {
         const bool top = node.key.empty();
-        const Fd own(top ? -1 : platform::OpenFolderBelow(root_.get(), node.path.substr(below_)));
+        Fd own;
+        if (node.parent) {
+            // Its name ends its path, so a NUL follows it.
+            own.reset(platform::OpenSubFolder(node.parent->get(), node.name().data()));
+        } else if (!top) {
+            own.reset(platform::OpenFolderBelow(root_.get(), node.path.substr(below_)));
+        }
+        const int openError = errno;
+        node.parent.reset();  // may close it, which may set errno
         if (!top && !own.valid()) {
-            node.openError = errno;
+            node.openError = openError;
             return;
         }
         const int fd = top ? root_.get() : own.get();
         node.stopped = !reader_.Read(fd, node.depth, node.folder, buffer);
-        if (!lister_.Git()) {
-            makeChildren(node);
-        }
         if (!node.stopped) {
             warm(fd, node.folder);
+        }
+        if (!lister_.Git()) {
+            makeChildren(node, top ? nullptr : &own);
         }
     } catch (...) {
         node.failure = std::current_exception();
@@ -675,6 +731,12 @@ void ParallelWalker::warm(int fd, const Folder& folder) {
     // from the disk (or the network), so will the others'. Load them all now,
     // while the other readers wait for the disk too, rather than one by one as
     // each file is looked up after the walk. Nothing read here is kept.
+    // Folders in memory since the last cold one: once there are many, most
+    // folders go unprobed. A cold probe starts the count again.
+    const unsigned int warmSoFar = warmFolders_.fetch_add(1, std::memory_order_relaxed);
+    if (warmSoFar >= kWarmStreak && warmSoFar % kProbeEvery != 0) {
+        return;
+    }
     bool cold = false;
     for (const Entry& entry : folder.entries) {
         if (entry.type == EntryType::Directory || entry.statDone) {
@@ -691,20 +753,33 @@ void ParallelWalker::warm(int fd, const Folder& folder) {
             return;
         }
         cold = true;
+        warmFolders_.store(0, std::memory_order_relaxed);
     }
 }
 
-void ParallelWalker::makeChildren(Node& node) {
+void ParallelWalker::makeChildren(Node& node, Fd* open) {
     if (node.stopped) {
         return;
     }
+    std::shared_ptr<KeptFolder> kept;
     const std::size_t count = node.folder.entries.size();
     for (std::size_t i = 0; i < count; ++i) {
         const Entry& entry = node.folder.at(i);
         if (!entry.enter || entry.leftOut) {
             continue;
         }
+        // The first subfolder decides: the folder is kept for them while
+        // fewer than keptLimit_ are, so that descriptors stay few.
+        if (open != nullptr && open->valid()) {
+            if (keptFolders_.fetch_add(1, std::memory_order_relaxed) < keptLimit_) {
+                kept = std::make_shared<KeptFolder>(open->release(), keptFolders_);
+            } else {
+                keptFolders_.fetch_sub(1, std::memory_order_relaxed);
+            }
+            open = nullptr;
+        }
         auto child = std::make_unique<Node>();
+        child->parent = kept;
         child->path.reserve(node.path.size() + 1 + entry.length);
         child->path.append(node.path)
             .append(1, kSeparator)
@@ -825,7 +900,7 @@ void ParallelWalker::list(Node& node) {
     } leaveGit{lister_};
     if (lister_.Git()) {
         lister_.EnterGit(node.name(), node.ignoredFolder, node.folder);
-        makeChildren(node);
+        makeChildren(node, nullptr);
         const std::lock_guard lock(mutex_);
         queue(node);
     }

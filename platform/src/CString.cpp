@@ -80,6 +80,13 @@ void CString::Empty() noexcept {
     }
 }
 
+void CString::Truncate(int length) noexcept {
+    if (text_ != nullptr && length >= 0 && length < GetLength()) {
+        header()->length = static_cast<std::uint32_t>(length);
+        text_[length] = '\0';
+    }
+}
+
 void CString::reserve(std::size_t capacity, bool exact) {
     const std::size_t current = text_ == nullptr ? 0 : header()->capacity;
     if (capacity <= current && text_ != nullptr) {

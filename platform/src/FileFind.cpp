@@ -404,6 +404,10 @@ int OpenFolderForLookup(std::string_view path) {
     return ::openat(base.get(), Component(rest).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
 
+int OpenFolderInLookup(int parent, const char* name) noexcept {
+    return ::openat(parent, name, O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
 bool FindInFolder(int folder, const char* name, EntryDetails& details) noexcept {
     struct stat info {};
     if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {

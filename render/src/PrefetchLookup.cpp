@@ -14,6 +14,15 @@ namespace {
 // Lookups at once: as many as the walk's readers, for the same reason.
 constexpr unsigned int kDefaultWorkers = 16;
 
+// Exchanges two records' contents, strings by their memory.
+void SwapRecords(CFileInfo& a, CFileInfo& b) noexcept {
+    std::swap(a.m_FullPath, b.m_FullPath);
+    std::swap(a.m_FileTitle, b.m_FileTitle);
+    std::swap(a.m_Length, b.m_Length);
+    std::swap(a.m_LastWrite, b.m_LastWrite);
+    std::swap(a.m_LengthHigh, b.m_LengthHigh);
+}
+
 }  // namespace
 
 PrefetchLookup::PrefetchLookup(int count, Wanted wanted, Compute compute, unsigned int workers)
@@ -91,7 +100,7 @@ void PrefetchLookup::computeEach(Chunk& place, int first, int end) {
         slot.error = nullptr;
         try {
             if (wanted_(i)) {
-                store(slot, compute_(i));
+                slot.info = compute_(i);
             }
         } catch (...) {
             slot.error = std::current_exception();
@@ -108,9 +117,12 @@ bool PrefetchLookup::computeAll(Chunk& place, int first, int end, std::vector<in
                 lines.push_back(i);
             }
         }
-        records.resize(lines.size());
+        // Never shrunk: the records keep their memory from chunk to chunk.
+        if (records.size() < lines.size()) {
+            records.resize(lines.size());
+        }
         if (!stopping_.load(std::memory_order_relaxed)) {
-            computeMany_(lines, records);
+            computeMany_(lines, std::span(records).first(lines.size()));
         }
     } catch (...) {
         return false;
@@ -118,17 +130,9 @@ bool PrefetchLookup::computeAll(Chunk& place, int first, int end, std::vector<in
     for (std::size_t k = 0; k < lines.size(); ++k) {
         Slot& slot = place.lineSlots[static_cast<std::size_t>(lines[k] - first)];
         slot.error = nullptr;
-        store(slot, records[k]);
+        SwapRecords(slot.info, records[k]);
     }
     return true;
-}
-
-void PrefetchLookup::store(Slot& slot, const CFileInfo& info) {
-    slot.fullPath.assign(info.m_FullPath.view());
-    slot.title.assign(info.m_FileTitle.view());
-    slot.length = info.m_Length;
-    slot.lengthHigh = info.m_LengthHigh;
-    slot.lastWrite = info.m_LastWrite;
 }
 
 bool PrefetchLookup::waitForRoom(int chunk) const {
@@ -170,13 +174,7 @@ CFileInfo PrefetchLookup::operator()(int index) {
     if (slot.error) {
         std::rethrow_exception(std::exchange(slot.error, nullptr));
     }
-    CFileInfo info;
-    info.m_FullPath = CString(std::string_view(slot.fullPath));
-    info.m_FileTitle = CString(std::string_view(slot.title));
-    info.m_Length = slot.length;
-    info.m_LastWrite = slot.lastWrite;
-    info.m_LengthHigh = slot.lengthHigh;
-    return info;
+    return slot.info;
 }
 
 unsigned int DefaultPrefetchWorkers() noexcept {

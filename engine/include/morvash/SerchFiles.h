@@ -128,9 +128,9 @@ class MORVASH_API CSerchFiles {
     std::string_view realName(int index) const;
     // The folder path of line `index` and, with `withName`, its real name after it.
     CString pathOf(int index, bool withName) const;
-    // Fills `info` for line `index`, found at `fullPath` with `details`.
-    void fill(CFileInfo& info, int index, CString fullPath,
-              const platform::EntryDetails& details) const;
+    // Fills all but the path of `info` for the entry `name` (its real name),
+    // found with `details`.
+    static void fill(CFileInfo& info, std::string_view name, const platform::EntryDetails& details);
     // Walks `path` and records each line's enclosing directory line.
     void walk(const char* path, const char* extensions, const morvash::WalkOptions& options);
 

@@ -75,6 +75,9 @@ class PLATFORM_API CString {
     void Preallocate(int length);
     /// Empties the string and releases its memory.
     void Empty() noexcept;
+    /// Shortens the text to its first `length` bytes (no change when it is no
+    /// longer), keeping the memory it holds for text appended later.
+    void Truncate(int length) noexcept;
 
     friend bool operator==(const CString& a, const CString& b) noexcept {
         return a.view() == b.view();

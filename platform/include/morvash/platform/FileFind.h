@@ -111,6 +111,11 @@ PLATFORM_API int OpenFolderBelow(int base, std::string_view relative);
 /// -1 with errno set.
 PLATFORM_API int OpenFolderForLookup(std::string_view path);
 
+/// Opens the folder `name` (one name, no "/") of the folder open for lookups
+/// on `parent`, as OpenFolderForLookup opens the joined path; returns the
+/// descriptor, which the caller closes, or -1 with errno set.
+PLATFORM_API int OpenFolderInLookup(int parent, const char* name) noexcept;
+
 /// Looks the entry `name` (one name, no "/") of the folder open on `folder` up
 /// as FindExact does a path; false when there is no such entry.
 PLATFORM_API bool FindInFolder(int folder, const char* name, EntryDetails& details) noexcept;

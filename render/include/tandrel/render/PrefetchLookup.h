@@ -68,18 +68,14 @@ class PrefetchLookup {
     std::size_t workers() const noexcept { return threads_.size(); }
 
   private:
-    // One line's record. The engine's strings never pass to another thread:
-    // a worker copies them into the slot's buffers, which keep their capacity
-    // from line to line, and frees them itself; the caller builds its own
-    // record from the buffers. Memory freed by another thread than the one
-    // that allocated it takes that thread's allocator lock, on which the
-    // caller and the workers would contend.
+    // One line's record. Memory freed by another thread than the one that
+    // allocated it takes that thread's allocator lock, on which the caller and
+    // the workers would contend; so the records' strings stay with the
+    // workers: a worker fills records in its own buffers and swaps them with
+    // the slots', keeping the memory the slots held for the next chunk, and
+    // the caller copies a slot's record into its own.
     struct Slot {
-        std::string fullPath;
-        std::string title;
-        unsigned int length = 0;
-        unsigned int lengthHigh = 0;
-        SYSTEMTIME lastWrite{};
+        CFileInfo info;
         std::exception_ptr error;
     };
     struct Chunk {
@@ -97,7 +93,6 @@ class PrefetchLookup {
     // Fills them with one computeMany_ call; false when something threw.
     bool computeAll(Chunk& place, int first, int end, std::vector<int>& lines,
                     std::vector<CFileInfo>& records);
-    static void store(Slot& slot, const CFileInfo& info);
     // Waits until chunk `chunk` may use its place in the ring; false when stopping.
     bool waitForRoom(int chunk) const;
     void waitFilled(int chunk) const;
