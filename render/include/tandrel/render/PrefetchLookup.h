@@ -19,7 +19,6 @@
 #include <functional>
 #include <memory>
 #include <span>
-#include <string>
 #include <thread>
 #include <vector>
 
