@@ -1,12 +1,11 @@
 #include "morvash/SerchFiles.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <climits>
 #include <utility>
 
+#include "Fd.h"
 #include "NineHours.h"
 #include "ShownName.h"
 #include "Walk.h"
@@ -20,10 +19,12 @@ namespace {
 
 constexpr char kSeparator = '/';
 constexpr std::int32_t kNoLine = -2;  // no line, not even the walked folder's
+// The time of a record whose entry was not found: 1601-01-01 00:00 (a Monday).
+constexpr SYSTEMTIME kNoTime{1601, 1, 1, 1, 0, 0, 0, 0};
 
 }  // namespace
 
-CFileInfo::CFileInfo() : m_Length(0), m_LastWrite{1601, 1, 1, 1, 0, 0, 0, 0}, m_LengthHigh(0) {}
+CFileInfo::CFileInfo() : m_Length(0), m_LastWrite(kNoTime), m_LengthHigh(0) {}
 
 CFileInfo::CFileInfo(const CFileInfo& other) = default;
 
@@ -155,38 +156,22 @@ void CSerchFiles::GetFileInfos(std::span<const int> lines, std::span<CFileInfo> 
     // the walk still gives the missing-file marker.
     struct Open {
         std::int32_t line = kNoLine;  // the folder's line; -1 for the walked folder
-        int fd = -1;
+        morvash::detail::Fd fd;
         CString path;  // its target path
     };
     std::array<Open, MAX_SEARCH_DEPTH + 1> open;
-    struct CloseAll {
-        std::array<Open, MAX_SEARCH_DEPTH + 1>& open;
-        ~CloseAll() {
-            for (Open& folder : open) {
-                if (folder.fd >= 0) {
-                    ::close(folder.fd);
-                }
-            }
-        }
-    } closeAll{open};
     const auto folderOf = [&](int index) -> Open& {
+        // A line's folder lies one level above the line.
+        const auto level = static_cast<std::size_t>(
+            std::min(morvash::LineDepth(m_ListFiles[index].view()), MAX_SEARCH_DEPTH));
         const std::int32_t parent = parents_[static_cast<std::size_t>(index)];
-        const std::size_t level =
-            parent < 0
-                ? 0
-                : std::min<std::size_t>(
-                      static_cast<std::size_t>(morvash::LineDepth(m_ListFiles[parent].view())) + 1,
-                      MAX_SEARCH_DEPTH);
         Open& folder = open[level];
-        if (folder.line == parent && folder.line != kNoLine) {
+        if (folder.line == parent) {
             return folder;
         }
         for (std::size_t deeper = level; deeper < open.size() && open[deeper].line != kNoLine;
              ++deeper) {
-            if (open[deeper].fd >= 0) {
-                ::close(open[deeper].fd);
-            }
-            open[deeper].fd = -1;
+            open[deeper].fd.reset(-1);
             open[deeper].line = kNoLine;
         }
         folder.line = parent;
@@ -195,12 +180,12 @@ void CSerchFiles::GetFileInfos(std::span<const int> lines, std::span<CFileInfo> 
         const std::string_view name = parent < 0 ? std::string_view() : realName(parent);
         // One name below its open parent when the name ends the string it
         // lies in; otherwise the whole path.
-        if (above != nullptr && above->fd >= 0 &&
+        if (above != nullptr && above->fd.valid() &&
             above->line == parents_[static_cast<std::size_t>(parent)] &&
             name.data()[name.size()] == '\0') {
-            folder.fd = platform::OpenFolderInLookup(above->fd, name.data());
+            folder.fd.reset(platform::OpenFolderInLookup(above->fd.get(), name.data()));
         } else {
-            folder.fd = platform::OpenFolderForLookup(folder.path.view());
+            folder.fd.reset(platform::OpenFolderForLookup(folder.path.view()));
         }
         return folder;
     };
@@ -225,8 +210,9 @@ void CSerchFiles::GetFileInfos(std::span<const int> lines, std::span<CFileInfo> 
             static_cast<const char*>(record.m_FullPath) + folder.path.GetLength();
         // A folder that cannot be opened (gone, renamed, a path too long) is
         // left to the lookup by path, which answers as it would have.
-        const bool found = folder.fd >= 0 ? platform::FindInFolder(folder.fd, tail, details)
-                                          : platform::FindExact(record.m_FullPath, details);
+        const bool found = folder.fd.valid()
+                               ? platform::FindInFolder(folder.fd.get(), tail, details)
+                               : platform::FindExact(record.m_FullPath, details);
         if (found) {
             fill(record, name, details);
         } else {
@@ -243,7 +229,7 @@ void CSerchFiles::fill(CFileInfo& info, std::string_view name,
     // it is large enough.
     info.m_FileTitle.Truncate(0);
     AppendShown(info.m_FileTitle, platform::FileTitle(name), details.directory);
-    SYSTEMTIME time = CFileInfo().m_LastWrite;
+    SYSTEMTIME time = kNoTime;
     FileTimeToSystemTime(&details.lastWrite, &time);
     AddNineHours(time);
 

@@ -28,6 +28,7 @@
 #include <utility>
 
 #include "ExtensionFilter.h"
+#include "Fd.h"
 #include "GitIgnore.h"
 #include "ShownName.h"
 #include "morvash/ListingLine.h"
@@ -69,26 +70,6 @@ unsigned int KeptLimit() noexcept {
     }
     return static_cast<unsigned int>(std::min<rlim_t>(kKeptFolders, limit.rlim_cur / 4));
 }
-
-class Fd {
-  public:
-    explicit Fd(int fd = -1) noexcept : fd_(fd) {}
-    ~Fd() { reset(-1); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    void reset(int fd) noexcept {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        fd_ = fd;
-    }
-    int get() const noexcept { return fd_; }
-    bool valid() const noexcept { return fd_ >= 0; }
-    int release() noexcept { return std::exchange(fd_, -1); }
-
-  private:
-    int fd_;
-};
 
 // One entry of a folder as read.
 struct Entry {
@@ -567,16 +548,13 @@ void Walker::walkFolder(int fd, unsigned int depth, std::string_view name, bool 
 class KeptFolder {
   public:
     KeptFolder(int fd, std::atomic<unsigned int>& count) noexcept : fd_(fd), count_(count) {}
-    ~KeptFolder() {
-        ::close(fd_);
-        count_.fetch_sub(1, std::memory_order_relaxed);
-    }
+    ~KeptFolder() { count_.fetch_sub(1, std::memory_order_relaxed); }
     KeptFolder(const KeptFolder&) = delete;
     KeptFolder& operator=(const KeptFolder&) = delete;
-    int get() const noexcept { return fd_; }
+    int get() const noexcept { return fd_.get(); }
 
   private:
-    int fd_;
+    Fd fd_;
     std::atomic<unsigned int>& count_;
 };
 

@@ -21,6 +21,8 @@
 namespace {
 
 constexpr int kDirectoryFlags = O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC;
+// A folder opened only to look its entries up: no read right needed.
+constexpr int kLookupFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
 
 // An owned file descriptor (or AT_FDCWD, which is never closed).
 class Fd {
@@ -401,11 +403,11 @@ int OpenFolderForLookup(std::string_view path) {
         errno = ENAMETOOLONG;
         return -1;
     }
-    return ::openat(base.get(), Component(rest).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return ::openat(base.get(), Component(rest).c_str(), kLookupFlags);
 }
 
 int OpenFolderInLookup(int parent, const char* name) noexcept {
-    return ::openat(parent, name, O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return ::openat(parent, name, kLookupFlags);
 }
 
 bool FindInFolder(int folder, const char* name, EntryDetails& details) noexcept {
