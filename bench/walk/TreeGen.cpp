@@ -30,6 +30,9 @@
 
 namespace {
 
+// A file time, seconds and nanoseconds, as stat gives it.
+using Instant = decltype(stat::st_mtim);
+
 // A small deterministic generator (splitmix64), the same on every platform.
 class Random {
   public:
@@ -80,7 +83,7 @@ class Generator {
                 Die("ftruncate " + name);
             }
         }
-        const timespec times[] = {{0, UTIME_OMIT}, randomTime()};
+        const Instant times[] = {{0, UTIME_OMIT}, randomTime()};
         ::futimens(fd, times);
         ::close(fd);
         ++files_;
@@ -137,7 +140,7 @@ class Generator {
     std::uint64_t folders() const { return folders_; }
 
   private:
-    timespec randomTime() {
+    Instant randomTime() {
         constexpr std::int64_t k2000 = 946'684'800;
         constexpr std::int64_t kSpan = 25LL * 365 * 86'400;
         return {static_cast<time_t>(k2000 + static_cast<std::int64_t>(random_.below(kSpan))),

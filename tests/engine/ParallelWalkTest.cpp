@@ -127,9 +127,8 @@ std::string CompareWalks(const std::string& root) {
     return report;
 }
 
-// Looks every line up one by one and all in one call, the second half out of
-// order, into records kept from the call before; returns the records where
-// the two differ, and counts the lines not found.
+// Looks every line up alone and all in one call (the second half shuffled) into records kept
+// from the call before; returns the records where the two differ; counts those not found.
 std::string CompareLookups(CSerchFiles& walk, int& notFound) {
     const int count = walk.gFc_GetListFiles()->GetSize();
     std::vector<int> lines(static_cast<std::size_t>(count) + 1);

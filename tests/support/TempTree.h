@@ -72,7 +72,7 @@ class TempTree {
     }
     /// Sets the last-write time of `rel` (a link's own time for a link).
     void setTime(std::string_view rel, std::int64_t seconds, long nanoseconds = 0) const {
-        const timespec times[] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), nanoseconds}};
+        const decltype(stat::st_mtim) times[] = {{0, UTIME_OMIT}, {seconds, nanoseconds}};
         check(::utimensat(AT_FDCWD, path(rel).c_str(), times, AT_SYMLINK_NOFOLLOW) == 0, rel);
     }
     /// Makes the symbolic link `rel` pointing at `target`.
