@@ -12,6 +12,7 @@
 
 #include "morvash/ListingLine.h"
 #include "morvash/platform/CodePage.h"
+#include "tandrel/render/Markdown.h"
 
 namespace {
 
@@ -121,6 +122,14 @@ TEST(BuildTreeText, ShownLinesMustLieLessThan32LevelsDeep) {
     }
     EXPECT_EQ(tandrel::DepthErrorMessage(),
               "ディレクトリ階層が検索可能な深さよりも深くなりました。\n検索を中止します。");
+}
+
+// A fence is longer than any run of backticks in the text, and never shorter than three.
+TEST(CodeFence, OutrunsEveryBacktickRun) {
+    for (const auto& [text, fence] :
+         {std::pair{"", "```"}, {"a``b", "```"}, {"a```b`", "````"}, {"x`\n`````", "``````"}}) {
+        EXPECT_EQ(tandrel::CodeFence(text), fence) << text;
+    }
 }
 
 }  // namespace
