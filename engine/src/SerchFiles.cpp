@@ -258,3 +258,17 @@ CString CSerchFiles::FullPath(int index) const {
     }
     return pathOf(index, true);
 }
+
+const morvash::EntryDetails* CSerchFiles::Details(int index) const noexcept {
+    if (index < 0 || static_cast<std::size_t>(index) >= details_.size()) {
+        return nullptr;
+    }
+    return &details_[static_cast<std::size_t>(index)];
+}
+
+const morvash::LinkTarget* CSerchFiles::GetLinkTarget(int index) const noexcept {
+    const auto found = std::lower_bound(
+        linkTargets_.begin(), linkTargets_.end(), index,
+        [](const std::pair<int, morvash::LinkTarget>& entry, int key) { return entry.first < key; });
+    return found != linkTargets_.end() && found->first == index ? &found->second : nullptr;
+}

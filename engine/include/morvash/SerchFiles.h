@@ -121,6 +121,14 @@ class MORVASH_API CSerchFiles {
     /// Returns the path of the entry on line `index`: its target path and its
     /// real name (empty outside the listing).
     CString FullPath(int index) const;
+    /// Returns what the walk read of the entry on line `index` when it was
+    /// asked to (WalkOptions::details); null otherwise or outside the listing.
+    /// A record whose `found` is false belongs to an entry listed but not
+    /// found by its lookup: the front ends give it the missing-file marker.
+    const morvash::EntryDetails* Details(int index) const noexcept;
+    /// Returns the target of the symbolic link on line `index` when the walk
+    /// was asked to read it (WalkOptions::linkTargets); null for any other line.
+    const morvash::LinkTarget* GetLinkTarget(int index) const noexcept;
 
   private:
     // The entry's real name on line `index`, as the file system spells it
@@ -143,5 +151,7 @@ class MORVASH_API CSerchFiles {
     std::vector<std::pair<int, CString>> realNames_;  // lines whose shown name differs, by index
     std::vector<morvash::EntryType> types_;           // each line's entry kind
     std::vector<morvash::WalkError> errors_;          // folders that could not be read
+    std::vector<morvash::EntryDetails> details_;      // each line's, when the walk read them
+    std::vector<std::pair<int, morvash::LinkTarget>> linkTargets_;  // link lines', by index
     bool stopped_ = false;                            // the walk ended on a stop request
 };

@@ -28,7 +28,7 @@ namespace morvash {
 enum class SortKey {
     None,     ///< the order the file system gives (the classic walk)
     Name,     ///< strcoll in the current locale
-    Version,  ///< strverscmp, as `ls -v`
+    Version,  ///< names as versions, as `ls -v` orders them (GNU filevercmp)
     Size,     ///< largest first (each entry's own lstat)
     MTime,    ///< newest first (each entry's own lstat)
 };
@@ -40,11 +40,39 @@ enum class EntryType : std::uint8_t { Directory, File, Link, Other };
 /// itself included (a FOLDER that does not exist gives one, ENOENT; an empty
 /// path walks nothing and gives none). A folder that fails part-way keeps the
 /// lines of the entries read before the failure.
+///
+/// With WalkOptions::details, also a folder whose entries could be read but
+/// not looked up (a folder that may be read but not entered): one error per
+/// such folder, of kind LookUp; its entries are listed, each with a record
+/// that was not found.
 struct WalkError {
+    enum class Kind : std::uint8_t {
+        Read,    ///< the folder could not be opened or read
+        LookUp,  ///< its entries could not be looked up
+    };
     /// The folder's path as the walk built it: FOLDER as given, then "/" and
     /// each name below it.
     std::string path;
-    int error = 0;  ///< the errno of the failed open or read
+    int error = 0;  ///< the errno of the failed open, read or lookup
+    Kind kind = Kind::Read;
+};
+
+/// What the walk read of one listed entry, when asked to (WalkOptions::details),
+/// by one lookup relative to its open folder while that folder was read.
+struct EntryDetails {
+    bool found = false;             ///< the lookup succeeded; the rest is 0 otherwise
+    std::uint64_t size = 0;         ///< in bytes (a link's own size: its target's length)
+    std::int64_t seconds = 0;       ///< last-write time, UTC seconds since 1970-01-01
+    std::uint32_t nanoseconds = 0;  ///< and its nanoseconds
+    std::uint32_t mode = 0;         ///< kind and permission bits, as POSIX's st_mode
+    std::uint32_t links = 0;        ///< hard links to it
+};
+
+/// What a symbolic link points to, when asked for (WalkOptions::linkTargets).
+struct LinkTarget {
+    std::string text;        ///< the link's contents, as stored
+    bool dangling = true;    ///< nothing exists at the target (or it cannot be reached)
+    std::uint32_t mode = 0;  ///< the target's kind and permission bits when not dangling
 };
 
 /// Shared between a walk and the threads that watch or stop it: every member
@@ -93,6 +121,17 @@ struct WalkOptions {
     /// in "/" matches folders only (never a link to one). A pattern is matched
     /// against the name alone, never against a path.
     std::vector<std::string> exclude;
+    /// List only the files (and links and others) whose name matches one of
+    /// these patterns, matched as `exclude` is; folders are listed whatever
+    /// their name. Empty: every file. Applies after `exclude`.
+    std::vector<std::string> include;
+    /// With `include`: a folder whose name matches a pattern of it has every
+    /// entry below it listed, as `tree -P PATTERN --matchdirs` does.
+    bool matchDirs = false;
+    /// Leave out, after the walk, each folder below which nothing is listed
+    /// (no file, and no folder that stays), as `tree --prune`; a folder left
+    /// out so is not counted.
+    bool prune = false;
     /// Leave out entries whose name begins with ".".
     bool noHidden = false;
     /// When the folder lies in a git work tree, leave out ".git" and every
@@ -119,6 +158,13 @@ struct WalkOptions {
     /// Put folders before files (and links) within each folder, also when
     /// reversed.
     bool dirsFirst = false;
+    /// Look each listed entry up (without following a link) while its folder
+    /// is read, once, relative to the open folder: CSerchFiles::Details then
+    /// answers without a second lookup. Costs one lookup per entry.
+    bool details = false;
+    /// Read each listed symbolic link's target, and whether it exists, while
+    /// its folder is read: CSerchFiles::GetLinkTarget then answers.
+    bool linkTargets = false;
     /// Folders read at once; 0 picks the default (DefaultWalkThreads()), 1
     /// walks on the calling thread alone. The listing is the same for every
     /// count: more readers only read the folders sooner.
