@@ -43,8 +43,7 @@ PressOutcome Press::TakeOutcome() {
 void Press::Run() noexcept {
     std::unique_ptr<CSerchFiles> engine;
     try {
-        morvash::WalkOptions walk;
-        walk.maxDepth = request_.maxDepth;
+        morvash::WalkOptions walk = request_.walk;
         walk.control = &control_;
         engine = std::make_unique<CSerchFiles>(request_.enginePath, request_.extensions, walk);
         if (!engine->WalkStopped()) {

@@ -29,21 +29,10 @@ using morvash::test::TempTree;
 using tandrel::dialog::CommandLine;
 using tandrel::dialog::OutputEdit;
 using tandrel::dialog::test::Control;
+using tandrel::dialog::test::Rendered;
 using tandrel::dialog::test::WhenShown;
 
 namespace {
-
-// The text a press must give, rendered on this thread with direct lookups.
-CString Expected(const std::string& folder, const tandrel::TreeOptions& options) {
-    const tandrel::RootFolder root = tandrel::PrepareRootFolder(folder.c_str(), FALSE);
-    CSerchFiles engine(root.enginePath, "", MAX_SEARCH_DEPTH);
-    CString text;
-    tandrel::BuildTreeText(
-        root.rootLabel, *engine.gFc_GetListFiles(), engine.gFc_GetNumOfDir(),
-        engine.gFc_GetNumOfFile(), [&engine](int index) { return engine.gFc_GetFileInfo(index); },
-        options, text);
-    return text;
-}
 
 void Press(CTandrelDlg& dlg, const std::string& folder) {
     Control<QLineEdit>(dlg, IDC_FOLDER)->setText(QString::fromStdString(folder));
@@ -101,7 +90,8 @@ class PressTest : public QObject {
         QVERIFY(QApplication::overrideCursor() == nullptr);
 
         Press(dlg, tree_.root());
-        QCOMPARE(dlg.GetDlgItemText(IDC_OUTPUT).view(), Expected(tree_.root(), {}).view());
+        QCOMPARE(dlg.GetDlgItemText(IDC_OUTPUT).view(),
+                 Rendered(tree_.root().c_str(), FALSE, "", MAX_SEARCH_DEPTH, {}).view());
     }
 
     void outputBoxUndoesTypingAfterAPressAndTabLeavesIt() {
@@ -152,7 +142,8 @@ class PressTest : public QObject {
         const QSize smallest = dlg.Units().MapSize(227, 260);
         QCOMPARE(dlg.minimumSize(), smallest);
         std::vector<std::pair<int, QRect>> before;
-        for (int id : {IDC_OUTPUT, IDC_BROWSE, IDC_EXPAND, IDC_FOLDER, IDC_EXTENSIONS, IDC_SIZE}) {
+        for (int id : {IDC_OUTPUT, IDC_BROWSE, IDC_EXPAND, IDC_SETTINGS, IDC_FOLDER, IDC_EXTENSIONS,
+                       IDC_SIZE}) {
             before.emplace_back(id, dlg.GetDlgItem(id)->geometry());
         }
         dlg.resize(smallest + QSize(120, 90));
@@ -160,7 +151,7 @@ class PressTest : public QObject {
             const QRect now = dlg.GetDlgItem(id)->geometry();
             if (id == IDC_OUTPUT) {
                 QCOMPARE(now, rect.adjusted(0, 0, 120, 90));
-            } else if (id == IDC_BROWSE || id == IDC_EXPAND) {
+            } else if (id == IDC_BROWSE || id == IDC_EXPAND || id == IDC_SETTINGS) {
                 QCOMPARE(now, rect.translated(120, 0));
             } else {
                 QCOMPARE(now, rect);

@@ -29,12 +29,13 @@
 
 namespace tandrel::dialog {
 
-/// What a press works on: the dialog's texts and check boxes at the press.
+/// What a press works on: the dialog's texts, check boxes and settings at the press.
 struct PressRequest {
     CString enginePath;
     CString rootLabel;
     CString extensions;
-    unsigned int maxDepth = MAX_SEARCH_DEPTH;
+    /// How to walk: depth, what is left out, order; the press sets the control.
+    morvash::WalkOptions walk;
     TreeOptions options;
 };
 
