@@ -4,6 +4,7 @@
 // the command line opens the window on a folder.
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -109,12 +110,14 @@ class PressTest : public QObject {
         QCOMPARE(dlg.GetDlgItemText(IDC_OUTPUT).view(), dlg.m_strOutput.view());
     }
 
-    // The output box's menu is Qt's, in Japanese, and offers only what can act.
-    void outputBoxMenuSpeaksJapaneseAndOffersWhatCanAct() {
+    // The output box's menu is Qt's, in Japanese, offers only what can act,
+    // and copies the whole text as Markdown, in a fence that no run of
+    // backticks in the text closes.
+    void outputBoxMenuSpeaksJapaneseAndCopiesMarkdown() {
         CTandrelDlg dlg;
         QVERIFY(dlg.Create());
         dlg.show();
-        dlg.SetDlgItemText(IDC_OUTPUT, "text");
+        dlg.SetDlgItemText(IDC_OUTPUT, "a ``b``\r\n````");
         QWidget* output = Control<OutputEdit>(dlg, IDC_OUTPUT)->viewport();
         QStringList entries;
         QStringList enabled;
@@ -125,14 +128,19 @@ class PressTest : public QObject {
                     enabled.append(entries.back());
                 }
             }
-            menu->close();
+            menu->setActiveAction(menu->actions().last());
+            QTest::keyClick(menu, Qt::Key_Return);
         });
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
                                 output->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(output, &event);
         QVERIFY2(entries.contains(QStringLiteral("コピー(&C)")), qPrintable(entries.join(',')));
-        // Nothing is selected or typed yet: only pasting and selecting all can act.
-        QCOMPARE(enabled.join(QLatin1Char(',')), QStringLiteral("貼り付け(&P),すべてを選択"));
+        // Nothing is selected or typed yet: only pasting, selecting all and
+        // the Markdown copy can act.
+        QCOMPARE(enabled.join(QLatin1Char(',')),
+                 QStringLiteral("貼り付け(&P),すべてを選択,Markdown としてコピー(&M)"));
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QStringLiteral("`````text\na ``b``\n````\n`````\n"));
     }
 
     void windowGrowsFromTheTemplateSize() {
