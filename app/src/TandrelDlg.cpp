@@ -12,11 +12,13 @@
 #include "morvash/platform/CodePage.h"
 #include "tandrel/dialog/AboutDlg.h"
 #include "tandrel/dialog/DataExchange.h"
+#include "tandrel/dialog/FolderDrop.h"
 #include "tandrel/dialog/MessageBox.h"
 #include "tandrel/dialog/PressProgress.h"
 #include "tandrel/dialog/Resources.h"
 #include "tandrel/dialog/SettingsDlg.h"
 #include "tandrel/dialog/WaitCursor.h"
+#include "tandrel/dialog/WidgetText.h"
 #include "tandrel/render/TreeText.h"
 
 using tandrel::dialog::OutputEdit;
@@ -80,6 +82,9 @@ BOOL CTandrelDlg::OnInitDialog() {
         connect(settings, &QPushButton::clicked, this, &CTandrelDlg::OnSettings);
         settingsText_ = settings->text();
     }
+    tandrel::dialog::AcceptFolderDrops(this, [this](const QString& path) {
+        SetDlgItemText(IDC_FOLDER, tandrel::dialog::FromWidgetText(path));
+    });
 
     if (QMenu* pSysMenu = GetSystemMenu(); pSysMenu != nullptr) {
         AppendMenu(pSysMenu, MF_STRING, IDM_SETTINGS, CString(platform::FromUtf8(kSettingsMenu)));

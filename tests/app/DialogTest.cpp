@@ -1,6 +1,6 @@
 // The dialog program as a user meets it: the opening state, presses of "展開"
 // on real folders, the settings, the depth error, the keyboard, the window
-// menu with the About box, and the folder picker.
+// menu with the About box, the folder picker and a dropped folder.
 
 #include <QtTest>
 #include <QtWidgets>
@@ -343,6 +343,41 @@ class DialogTest : public QObject {
         QCOMPARE(BrowseForFolderPath(nullptr, "", path.data(), 300, longPath), 1);
         QCOMPARE(path[0], '\0');
         QCOMPARE(dlg.GetDlgItemText(IDC_FOLDER).view(), tree.root());
+    }
+
+    // A folder dropped anywhere on the window goes into the folder box, also
+    // through an edit, which takes dropped text itself; a file, or two
+    // folders, are not taken.
+    void folderDrop() {
+        morvash::test::TempTree tree;
+        tree.makeFolder("d");
+        tree.touch("f");
+        CTandrelDlg dlg;
+        QVERIFY(dlg.Create());
+        QWidget* output =
+            qobject_cast<tandrel::dialog::OutputEdit*>(dlg.GetDlgItem(IDC_OUTPUT))->viewport();
+        const std::tuple<std::vector<std::string>, QWidget*, std::string> kDrops[] = {
+            // the dropped paths, where, the folder box after
+            {{tree.path("d/")}, output, tree.path("d")},
+            {{tree.root()}, dlg.GetDlgItem(IDC_FOLDER), tree.root()},
+            {{tree.root()}, &dlg, tree.root()},
+            {{tree.path("f")}, &dlg, "before"},
+            {{tree.root(), tree.path("d")}, &dlg, "before"},
+        };
+        for (const auto& [paths, target, folder] : kDrops) {
+            dlg.SetDlgItemText(IDC_FOLDER, "before");
+            QMimeData data;
+            QList<QUrl> urls;
+            for (const std::string& path : paths) {
+                urls << QUrl::fromLocalFile(QString::fromStdString(path));
+            }
+            data.setUrls(urls);
+            QDragEnterEvent enter({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &enter);
+            QDropEvent drop({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &drop);
+            QCOMPARE(dlg.GetDlgItemText(IDC_FOLDER).view(), folder);
+        }
     }
 
     // An edit that its template makes read-only is read-only, single-line or

@@ -9,7 +9,7 @@
 //
 // "詳細(&D)..." opens the settings dialog (CSettingsDlg), whose settings every
 // later press applies; while one differs from its default the button reads
-// "詳細(&D)*...".
+// "詳細(&D)*...". A folder dropped on the window goes into the folder box.
 //
 // A press works on a thread of its own (Press) while the window keeps
 // answering; OnExpand returns when it is over. 展開 is disabled meanwhile;
