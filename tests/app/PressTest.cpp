@@ -159,6 +159,8 @@ class PressTest : public QObject {
             const QRect now = dlg.GetDlgItem(id)->geometry();
             if (id == IDC_OUTPUT) {
                 QCOMPARE(now, rect.adjusted(0, 0, 120, 90));
+            } else if (id == IDC_FOLDER) {
+                QCOMPARE(now, rect.adjusted(0, 0, 120, 0));
             } else if (id == IDC_BROWSE || id == IDC_EXPAND || id == IDC_SETTINGS) {
                 QCOMPARE(now, rect.translated(120, 0));
             } else {
