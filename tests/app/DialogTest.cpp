@@ -327,14 +327,21 @@ class DialogTest : public QObject {
         dlg.SetFolderPicker(ShowFolderPicker);
         dlg.SetDlgItemText(IDC_FOLDER, (tree.root() + "/").c_str());
         QStringList seen;
-        WhenShown<QFileDialog>([&seen](QFileDialog* picker) {
+        tree.setTime("", 1709284500);
+        WhenShown<QFileDialog>([&seen, &tree](QFileDialog* picker) {
             seen << picker->windowTitle() << picker->directory().absolutePath()
                  << QString::number(picker->parentWidget() == nullptr &&
                                     picker->windowModality() == Qt::WindowModal);
+            // The folder's type and date (UTC here) in the list, in Japanese.
+            const QAbstractProxyModel* list = picker->proxyModel();
+            const QModelIndex date = list->mapFromSource(
+                static_cast<QFileSystemModel*>(list->sourceModel())->index(tree.root().c_str(), 3));
+            seen << date.siblingAtColumn(2).data().toString() << date.data().toString();
             static_cast<QDialog*>(picker)->accept();
         });
         Click(dlg, IDC_BROWSE);
-        QCOMPARE(seen, (QStringList{"ﾌｫﾙﾀﾞを選択して下さい", tree.root().c_str(), "1"}));
+        QCOMPARE(seen, (QStringList{"ﾌｫﾙﾀﾞを選択して下さい", tree.root().c_str(), "1", "フォルダ",
+                                    "2024/03/01 9:15"}));
         // A path of 260 bytes never fits, however large the caller's buffer.
         std::array<char, 300> path{};
         const auto longPath = [](const BROWSEINFO&) {
@@ -401,6 +408,8 @@ class DialogTest : public QObject {
 };
 
 int main(int argc, char* argv[]) {
+    // The folder picker shows local times.
+    setenv("TZ", "UTC", 1);
     CTandrelApp app(argc, argv);
     DialogTest test;
     return QTest::qExec(&test, argc, argv);
