@@ -2,6 +2,11 @@
 // on real folders, the settings, the depth error, the keyboard, the window
 // menu with the About box, the folder picker and a dropped folder.
 
+// <windows.h> defines IDC_SIZE as a cursor's id: the size check box keeps its own.
+#define IDC_SIZE ((const char*)32640)
+#include "tandrel/dialog/ResourceIds.h"
+static_assert(IDC_SIZE == 1009);
+
 #include <QtTest>
 #include <QtWidgets>
 

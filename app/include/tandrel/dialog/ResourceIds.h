@@ -3,6 +3,16 @@
 // The resource ids of the Tandrel program: its dialog templates, string table
 // and icon in app/res, the controls of its dialogs and the commands of the
 // window menu. The templates in app/res carry the same numbers.
+//
+// <windows.h>, which a Windows build includes through WinTypes.h in place of
+// its stand-ins, defines IDC_SIZE (a cursor's id) as a macro. The size check
+// box keeps the name: WinTypes.h comes first and the macro goes, so IDC_SIZE
+// below is the check box's whatever a file includes after this header
+// (<windows.h> is read once).
+
+#include "morvash/platform/WinTypes.h"
+
+#undef IDC_SIZE
 
 inline constexpr int IDD_ABOUTBOX = 100;
 inline constexpr int IDS_ABOUTBOX = 101;
