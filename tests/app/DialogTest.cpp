@@ -192,7 +192,7 @@ class DialogTest : public QObject {
              "t\n├ a.log\n├ b.txt\n└ *sub\n　 └ c.txt\n\nﾃﾞｨﾚｸﾄﾘ数:1, ﾌｧｲﾙ数:3"},
             {"", "Alt+L, Tab, 1, Return", "t",
              "t\n├ .h\n├ a.log\n├ b.txt\n└ *sub\n\nﾃﾞｨﾚｸﾄﾘ数:1, ﾌｧｲﾙ数:3"},
-            {"", "Alt+S, Down, Return", "t", nullptr},
+            {"", "Tab, Tab, Tab, Tab, Down, Return", "t", nullptr},
             {"", "Alt+S, End, Up, Return", "t",
              "t\n├ a.log\n├ *sub\n│ └ c.txt\n├ b.txt\n└ .h\n\nﾃﾞｨﾚｸﾄﾘ数:1, ﾌｧｲﾙ数:4"},
             {"", "Alt+S, End, Return", "t",
@@ -209,19 +209,22 @@ class DialogTest : public QObject {
             CTandrelDlg dlg;
             QVERIFY(dlg.Create());
             dlg.show();
-            // Mnemonics act in the active window only.
-            QApplication::setActiveWindow(&dlg);
             dlg.SetDlgItemText(IDC_FOLDER, temp.path(folder).c_str());
-            WhenShown<CSettingsDlg>([typed, keys](CSettingsDlg* box) {
-                QApplication::setActiveWindow(box);
-                QTest::keyClicks(box->focusWidget(), typed);
-                const QKeySequence sequence(keys);
-                for (int i = 0; i < sequence.count(); ++i) {
-                    QTest::keyClick(box->focusWidget(), sequence[i].key(),
-                                    sequence[i].keyboardModifiers());
-                }
-            });
-            QTest::keyClick(&dlg, Qt::Key_D, Qt::AltModifier);
+            // The second opening shows the settings of the first and keeps them.
+            for (const auto& [text, keys] : {std::pair(typed, keys), std::pair("", "Return")}) {
+                WhenShown<CSettingsDlg>([text, keys](CSettingsDlg* box) {
+                    QApplication::setActiveWindow(box);
+                    QTest::keyClicks(box->focusWidget(), text);
+                    for (const QString& key : QString(keys).split(", ")) {
+                        const QKeyCombination combination = QKeySequence(key)[0];
+                        QTest::keyClick(box->focusWidget(), combination.key(),
+                                        combination.keyboardModifiers());
+                    }
+                });
+                // Mnemonics act in the active window only.
+                QApplication::setActiveWindow(&dlg);
+                QTest::keyClick(&dlg, Qt::Key_D, Qt::AltModifier);
+            }
             Click(dlg, IDC_EXPAND);
             const std::string expected =
                 text != nullptr ? WithCrLf(text)
