@@ -111,13 +111,13 @@ class PressTest : public QObject {
     }
 
     // The output box's menu is Qt's, in Japanese, offers only what can act,
-    // and copies the whole text as Markdown, in a fence that no run of
-    // backticks in the text closes.
+    // and copies the whole text as Markdown, every line ending in LF, in a
+    // fence that no run of backticks in the text closes.
     void outputBoxMenuSpeaksJapaneseAndCopiesMarkdown() {
         CTandrelDlg dlg;
         QVERIFY(dlg.Create());
         dlg.show();
-        dlg.SetDlgItemText(IDC_OUTPUT, "a ``b``\r\n````");
+        dlg.SetDlgItemText(IDC_OUTPUT, "a ``b``\r\n````\rc");
         QWidget* output = Control<OutputEdit>(dlg, IDC_OUTPUT)->viewport();
         QStringList entries;
         QStringList enabled;
@@ -140,7 +140,7 @@ class PressTest : public QObject {
         QCOMPARE(enabled.join(QLatin1Char(',')),
                  QStringLiteral("貼り付け(&P),すべてを選択,Markdown としてコピー(&M)"));
         QCOMPARE(QGuiApplication::clipboard()->text(),
-                 QStringLiteral("`````text\na ``b``\n````\n`````\n"));
+                 QStringLiteral("`````text\na ``b``\n````\nc\n`````\n"));
     }
 
     void windowGrowsFromTheTemplateSize() {
