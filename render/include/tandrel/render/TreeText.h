@@ -27,6 +27,7 @@ RootFolder PrepareRootFolder(const CString& folderText, BOOL rootFullPath);
 enum class BuildResult {
     Complete,    ///< the text is complete
     DepthError,  ///< a shown line lies 32 or more levels deep; the text is partial
+    Stopped,     ///< a stop was requested (RenderWalk only); no text
 };
 
 /// Returns the details of the file on a listing line, by listing index.
