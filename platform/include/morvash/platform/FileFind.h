@@ -26,9 +26,6 @@
 #include "morvash/platform/SystemTime.h"
 #include "morvash/platform/WinTypes.h"
 
-/// The attribute bit that marks a directory.
-inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
-
 class PLATFORM_API CFileFind {
   public:
     enum class Match {
