@@ -1,3 +1,5 @@
+#include "ParallelWalk.h"
+
 // The one walk: the calling thread writes the listing, depth first, in each
 // folder's order; readers on other threads read the folders it will enter,
 // ahead of it, the next needed first. A folder's subfolders are queued as soon
@@ -29,7 +31,6 @@
 #include "FolderRead.h"
 #include "Lister.h"
 #include "Selection.h"
-#include "Walk.h"
 #include "morvash/SerchFiles.h"
 #include "morvash/platform/Folder.h"
 
@@ -37,44 +38,10 @@ namespace morvash::detail {
 namespace {
 
 constexpr char kSeparator = '/';
-// Folders read at once when the options leave it to the walk. Reading a
-// folder mostly waits: for the disk on a cold cache, for the server on a
-// network file system. Sixteen readers keep a disk's queue and a network's
-// round trips busy; more win nothing measurable and cost memory.
-constexpr unsigned int kDefaultThreads = 16;
 // Entries that the readers may hold, read, before the listing takes them: a
 // bound on the memory that reading ahead costs.
 constexpr std::size_t kAheadEntries = 1 << 15;
 constexpr std::size_t kSpareFolders = 64;
-// Read folders kept open at once for their subfolders' readers; the others'
-// subfolders are opened by their path below the walked folder.
-constexpr unsigned int kKeptFolders = 256;
-// Descriptors left to the rest of the process when the walk sizes itself to
-// the limit of open files: standard streams, an output file, the files git's
-// rules are read from, a window's own.
-constexpr unsigned long kSpareDescriptors = 16;
-
-// How many readers, and kept folders, the walk may have: each reader holds
-// one folder open while it reads, each kept folder one more, and the walked
-// folder and the listing's own read one each; so that a low limit of open
-// files costs speed, never folders.
-struct Budget {
-    unsigned int readers = 0;
-    unsigned int kept = 0;
-};
-
-Budget FitToDescriptors(unsigned int threads) {
-    Budget budget{threads - 1, kKeptFolders};
-    const unsigned long limit = platform::OpenFileLimit();
-    if (limit == 0) {
-        return budget;
-    }
-    const unsigned long free = limit > kSpareDescriptors + 2 ? limit - kSpareDescriptors - 2 : 0;
-    budget.readers = static_cast<unsigned int>(std::min<unsigned long>(budget.readers, free / 2));
-    budget.kept = static_cast<unsigned int>(
-        std::min<unsigned long>(budget.kept, (free - budget.readers) / 2));
-    return budget;
-}
 
 // A read folder kept open while its subfolders wait to be opened below it:
 // one name to resolve rather than the whole path from the walked folder.
@@ -128,7 +95,7 @@ struct ListedLater {
 class ParallelWalker {
   public:
     ParallelWalker(std::string_view extensions, const WalkOptions& options, WalkOutput& out,
-                   Budget budget)
+                   WalkBudget budget)
         : selection_(extensions, options),
           lister_(selection_, out),
           workers_(budget.readers),
@@ -432,14 +399,9 @@ void ParallelWalker::finish() {
 
 }  // namespace
 
-void Walk(const char* path, std::string_view extensions, const WalkOptions& options,
-          WalkOutput& out) {
-    const unsigned int threads = options.threads == 0 ? kDefaultThreads : options.threads;
-    ParallelWalker(extensions, options, out, FitToDescriptors(threads)).Run(path);
+void WalkInParallel(const char* path, std::string_view extensions, const WalkOptions& options,
+                    WalkBudget budget, WalkOutput& out) {
+    ParallelWalker(extensions, options, out, budget).Run(path);
 }
 
 }  // namespace morvash::detail
-
-unsigned int morvash::DefaultWalkThreads() noexcept {
-    return morvash::detail::kDefaultThreads;
-}
