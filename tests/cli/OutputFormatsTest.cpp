@@ -52,7 +52,7 @@ const json& Entry(const json& entries, const std::string& name) {
 }
 
 // Lists the entries depth first as lines of the text drawn with -n
-// --draw=ascii ("   " per level, "*" before a folder's name), or with `paths`
+// (the dialog's blank per level, "*" before a folder's name), or with `paths`
 // as the files' paths below the root.
 void Flatten(const json& entries, std::vector<std::string>& lines, bool paths,
              const std::string& prefix) {
@@ -63,7 +63,7 @@ void Flatten(const json& entries, std::vector<std::string>& lines, bool paths,
         }
         if (directory) {
             Flatten(entry.at("contents"), lines, paths,
-                    paths ? prefix + RawName(entry) + "/" : prefix + "   ");
+                    paths ? prefix + RawName(entry) + "/" : prefix + "　 ");
         }
     }
 }
@@ -75,12 +75,12 @@ TEST_F(OutputFormatsTest, JsonHoldsTheTextsEntries) {
     for (std::vector<std::string> args :
          {std::vector<std::string>{}, {"-d"}, {"-L", "1", "-I", "b*"}}) {
         args.push_back(tree());
-        args.insert(args.begin(), {"--draw=ascii", "-n"});
+        args.insert(args.begin(), "-n");
         const Result text = Command(args);
         args.insert(args.begin(), {"--format=json", "-s", "-t"});
         const json document = json::parse(Command(args).out);
         std::vector<std::string> lines = {document.at("root")};
-        Flatten(document.at("entries"), lines, false, "   ");
+        Flatten(document.at("entries"), lines, false, "　 ");
         std::string expected;
         for (const std::string& line : lines) {
             expected += line + "\n";

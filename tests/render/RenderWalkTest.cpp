@@ -34,7 +34,7 @@ class RenderWalkTest : public ::testing::Test {
             temp_.touch(name, size);
             temp_.setTime(name, time);
         }
-        temp_.link("a.txt", "w/sub/ln");
+        temp_.link("../a.txt", "w/sub/ln");
         temp_.link("nowhere", "w/gone");
     }
 
@@ -97,17 +97,17 @@ TEST_F(RenderWalkTest, AdditionsCounterAndStop) {
     tandrel::RenderWalk(*engine, CString("w"), options, text, {.files = &files});
     EXPECT_EQ(text.view(),
               "w\r\n"
-              "|-   blank.c                       977K\r\n"
-              "|- .profile                           0\r\n"
-              "|- a.txt                           1.5K\r\n"
-              "|- \x1b[1m*empty\x1b[0m                             0\r\n"
+              "|-   blank.c                   977K\r\n"
+              "|- .profile                       0\r\n"
+              "|- a.txt                       1.5K\r\n"
+              "|- \x1b[1m*empty\x1b[0m                         0\r\n"
               "|- \x1b[31mgone\x1b[0m -> nowhere (dangling)     7\r\n"
-              "|- \x1b[1m*sub\x1b[0m                            4.9K\r\n"
-              "|  |- \x1b[1m*deep\x1b[0m                        2.0K\r\n"
-              "|  |  `- y                        2.0K\r\n"
-              "|  |- \x1b[36mln\x1b[0m -> a.txt                   5\r\n"
-              "|  `- \x1b[33mx.tar.gz\x1b[0m                   2.9K\r\n"
-              "`- t?ab.c                            12\r\n"
+              "|- \x1b[1m*sub\x1b[0m                        4.9K\r\n"
+              "|  |- \x1b[1m*deep\x1b[0m                    2.0K\r\n"
+              "|  |  `- y                     2.0K\r\n"
+              "|  |- \x1b[36mln\x1b[0m -> ../a.txt              8\r\n"
+              "|  `- \x1b[33mx.tar.gz\x1b[0m                 2.9K\r\n"
+              "`- t?ab.c                        12\r\n"
               "\r\nﾃﾞｨﾚｸﾄﾘ数:3, ﾌｧｲﾙ数:8");
     EXPECT_EQ(files, 8u);
 
