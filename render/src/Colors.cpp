@@ -114,10 +114,15 @@ NameColors::NameColors(std::string_view lsColors) {
         begins_[k] = k == kLink && linkAsTarget_ ? std::string() : sequence(values_[k]);
         longest_ = std::max(longest_, begins_[k].size());
     }
-    // The last suffix given wins: the list is searched from its end.
-    for (auto item = suffixes.rbegin(); item != suffixes.rend(); ++item) {
-        suffixes_.emplace_back(item->first, sequence(item->second));
-        longest_ = std::max(longest_, suffixes_.back().second.size());
+    for (std::size_t order = 0; order < suffixes.size(); ++order) {
+        auto& [suffix, value] = suffixes[order];
+        Suffix colour{sequence(value), order};
+        longest_ = std::max(longest_, colour.sequence.size());
+        if (suffix.starts_with('.') && suffix.find('.', 1) == std::string::npos) {
+            extensions_.insert_or_assign(std::move(suffix), std::move(colour));
+        } else {
+            otherSuffixes_.emplace_back(std::move(suffix), std::move(colour));
+        }
     }
     end_ =
         Colours(values_[kEnd]) ? values_[kEnd] : values_[kLeft] + values_[kReset] + values_[kRight];
@@ -168,12 +173,19 @@ std::string_view NameColors::byMode(std::uint32_t mode, std::uint32_t links, std
     if (links > 1 && coloured(kMultiLink)) {
         return begins_[kMultiLink];
     }
-    for (const auto& [suffix, sequence] : suffixes_) {
-        if (name.ends_with(suffix)) {
-            return sequence;
+    const Suffix* found = nullptr;
+    if (const std::size_t dot = name.rfind('.'); dot != std::string_view::npos) {
+        if (const auto extension = extensions_.find(name.substr(dot));
+            extension != extensions_.end()) {
+            found = &extension->second;
         }
     }
-    return begins_[kFile];
+    for (const auto& [suffix, colour] : otherSuffixes_) {
+        if ((found == nullptr || colour.order > found->order) && name.ends_with(suffix)) {
+            found = &colour;
+        }
+    }
+    return found != nullptr ? std::string_view(found->sequence) : begins_[kFile];
 }
 
 std::string_view NameColors::Begin(morvash::EntryType type, std::uint32_t mode, std::uint32_t links,

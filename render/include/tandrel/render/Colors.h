@@ -15,8 +15,10 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -78,7 +80,23 @@ class NameColors {
 
     std::array<std::string, kKeyCount> values_;  // as LS_COLORS gives them
     std::array<std::string, kKeyCount> begins_;  // lc + value + rc; empty: not coloured
-    std::vector<std::pair<std::string, std::string>> suffixes_;  // suffix, sequence
+    // Hashes a key by its text, so that a view finds it.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const noexcept {
+            return std::hash<std::string_view>()(text);
+        }
+    };
+    // A suffix's sequence, and its place in LS_COLORS: of two that match, the
+    // one given later wins.
+    struct Suffix {
+        std::string sequence;
+        std::size_t order = 0;
+    };
+    // The suffixes that are an extension (".tar": a dot and no other), found
+    // by the name's own extension at once; the others, tried one by one.
+    std::unordered_map<std::string, Suffix, TextHash, std::equal_to<>> extensions_;
+    std::vector<std::pair<std::string, Suffix>> otherSuffixes_;
     bool linkAsTarget_ = false;
     std::string end_;
     std::size_t longest_ = 0;
