@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <iterator>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "morvash/SerchFiles.h"
 

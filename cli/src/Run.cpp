@@ -41,21 +41,11 @@ void EndEngine(std::unique_ptr<CSerchFiles> engine) {
     }
 }
 
-// `text` with each control byte shown as "?", as the listing shows names.
-std::string Shown(std::string_view text) {
-    std::string shown(text);
-    for (char& c : shown) {
-        const auto byte = static_cast<unsigned char>(c);
-        c = byte < 0x20 || byte == 0x7F ? '?' : c;
-    }
-    return shown;
-}
-
-// A path for a one-line message: shown as above, and runs of "/" as one (the
+// A path for a one-line message: control bytes shown as "?", and runs of "/" as one (the
 // walk joins "/" and a name with one).
 std::string Printable(std::string_view path) {
     std::string shown;
-    for (const char c : Shown(path)) {
+    for (const char c : ShownText(path)) {
         if (c != '/' || !shown.ends_with('/')) {
             shown += c;
         }
@@ -64,7 +54,7 @@ std::string Printable(std::string_view path) {
 }
 
 int UsageError(std::string_view message, std::ostream& err) {
-    err << kName << ": " << Shown(message) << '\n' << kTryHelp;
+    err << kName << ": " << ShownText(message) << '\n' << kTryHelp;
     return kBadUsage;
 }
 
@@ -121,7 +111,7 @@ void WarnAboutPatterns(const std::vector<std::string>& patterns, std::string_vie
                        std::ostream& err) {
     for (const std::string& pattern : patterns) {
         if (pattern.find('/') < pattern.size() - 1) {
-            err << kName << ": warning: " << option << " '" << Shown(pattern)
+            err << kName << ": warning: " << option << " '" << ShownText(pattern)
                 << "' holds \"/\" and can never match a name (patterns match names, not "
                    "paths)\n";
         }
@@ -299,7 +289,7 @@ int run(std::span<const std::string> args, std::ostream& out, std::ostream& err,
             AppendJson(json, root.rootLabel.view(), *engine, render);
         } else {
             // A line break in FOLDER is shown as names show it.
-            RenderWalk(*engine, CString(std::string_view(Shown(root.rootLabel.view()))), render,
+            RenderWalk(*engine, CString(std::string_view(ShownText(root.rootLabel.view()))), render,
                        text);
         }
     }

@@ -19,14 +19,6 @@ constexpr std::string_view kDangling = " (dangling)";
 // Lines rendered between two looks at the stop request.
 constexpr unsigned int kStopCheckLines = 1024;
 
-// Appends `text` with each control byte shown as "?", as the listing shows names.
-void AppendShown(std::string& line, std::string_view text) {
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        line += byte < 0x20 || byte == 0x7F ? '?' : c;
-    }
-}
-
 // The entries of RenderWalk, from what the walk read.
 class WalkSource {
   public:
@@ -103,7 +95,7 @@ class WalkSource {
                 colors ? colors->BeginTarget(target->text, dangling, target->mode)
                        : std::string_view();
             line += targetBegin;
-            AppendShown(line, target->text);
+            line += ShownText(target->text);
             endColour(line, targetBegin);
             if (dangling) {
                 line += kDangling;

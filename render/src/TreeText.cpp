@@ -103,4 +103,13 @@ CString DepthErrorMessage() {
     return CString(std::string_view(detail::ActiveFixedTexts().depthError));
 }
 
+std::string ShownText(std::string_view text) {
+    std::string shown(text);
+    for (char& c : shown) {
+        const auto byte = static_cast<unsigned char>(c);
+        c = byte < 0x20 || byte == 0x7F ? '?' : c;
+    }
+    return shown;
+}
+
 }  // namespace tandrel

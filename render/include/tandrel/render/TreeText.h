@@ -6,6 +6,8 @@
 // except through the file-details lookup the caller passes in.
 
 #include <functional>
+#include <string>
+#include <string_view>
 
 #include "morvash/SerchFiles.h"
 #include "morvash/platform/CString.h"
@@ -66,5 +68,9 @@ BuildResult BuildTreeText(const CString& rootLabel, const CStringArray& listing,
 
 /// Returns the depth error's two-line message in the active code page.
 CString DepthErrorMessage();
+
+/// Returns `text` with each control byte (0x01-0x1F, 0x7F) shown as "?", as
+/// the listing shows names, so that it stays on its line.
+std::string ShownText(std::string_view text);
 
 }  // namespace tandrel
