@@ -191,6 +191,7 @@ TEST_F(OptionsTest, UsageErrors) {
         {{"--gitingore"}, "unknown option '--gitingore'; did you mean '--gitignore'?"},
         {{"--dirsfirst"}, "unknown option '--dirsfirst'; did you mean '--dirs-first'?"},
         {{"--colour"}, "unknown option '--colour'; did you mean '--color'?"},
+        {{"--is"}, "unknown option '--is'; did you mean '--si'?"},
         {{"--bogus"}, "unknown option '--bogus'"},
         {{"-q"}, "unknown option '-q'"},
         {{"--sort=nam"},
@@ -224,6 +225,7 @@ TEST_F(OptionsTest, ExitStatuses) {
     temp_.makeChain("", "d", 34);
     const std::pair<std::vector<std::string>, int> kCases[] = {
         {{"-o", temp_.path("none/out.txt"), tree()}, 3},
+        {{"-o", "/dev/full", tree()}, 3},
         {{"--format=json", temp_.path("d")}, 1},
         {{"-L", "32", temp_.path("d")}, 0},
         {{"-1", "--", "-s"}, 4},

@@ -128,6 +128,7 @@ TEST_F(OutputFormatsTest, JsonReplacesEachBadByte) {
         {"ok \xF0\x9F\x98\x80", "ok \U0001F600", false},
         {"\xEE\x80\x80", "\uE000", false},
         {"\xF4\x80\x80\x80", "\U00100000", false},
+        {"\xF0\x90\x80\x80", "\U00010000", false},
         {"\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD", true},
         {"\xC0\xAF", "\uFFFD\uFFFD", true},
         {"\xE0\x80\xAF", "\uFFFD\uFFFD\uFFFD", true},
