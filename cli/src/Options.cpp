@@ -15,42 +15,42 @@ namespace {
 
 // The declared options, in the help's order. Parse() below gives each its meaning.
 constexpr std::array kOptions = {
-    OptionSpec{'e', "extensions", Value::Required, "TEXT"},
-    OptionSpec{'i', "ignore-case", Value::None, ""},
-    OptionSpec{'d', "dirs-only", Value::None, ""},
-    OptionSpec{'1', "no-subfolders", Value::None, ""},
-    OptionSpec{'L', "max-depth", Value::Required, "N"},
-    OptionSpec{'I', "exclude", Value::Required, "GLOB"},
-    OptionSpec{'P', "include", Value::Required, "GLOB"},
-    OptionSpec{'\0', "matchdirs", Value::None, ""},
-    OptionSpec{'\0', "prune", Value::None, ""},
-    OptionSpec{'\0', "no-hidden", Value::None, ""},
-    OptionSpec{'\0', "gitignore", Value::None, ""},
-    OptionSpec{'\0', "one-file-system", Value::None, ""},
-    OptionSpec{'\0', "sort", Value::Required, "KEY"},
-    OptionSpec{'r', "reverse", Value::None, ""},
-    OptionSpec{'\0', "dirs-first", Value::None, ""},
-    OptionSpec{'x', "no-ext", Value::None, ""},
-    OptionSpec{'s', "size", Value::None, ""},
-    OptionSpec{'h', "human", Value::None, ""},
-    OptionSpec{'\0', "si", Value::None, ""},
-    OptionSpec{'\0', "du", Value::None, ""},
-    OptionSpec{'t', "time", Value::None, ""},
-    OptionSpec{'\0', "local-time", Value::None, ""},
-    OptionSpec{'\0', "time-format", Value::Required, "FORMAT"},
-    OptionSpec{'\0', "links", Value::None, ""},
-    OptionSpec{'\0', "color", Value::Optional, "WHEN"},
-    OptionSpec{'n', "no-lines", Value::None, ""},
-    OptionSpec{'f', "full-path", Value::None, ""},
-    OptionSpec{'\0', "draw", Value::Required, "STYLE"},
-    OptionSpec{'\0', "narrow", Value::None, ""},
-    OptionSpec{'\0', "crlf", Value::None, ""},
-    OptionSpec{'\0', "format", Value::Required, "FORMAT"},
-    OptionSpec{'o', "output", Value::Required, "FILE"},
-    OptionSpec{'\0', "no-progress", Value::None, ""},
-    OptionSpec{'\0', "threads", Value::Required, "N"},
-    OptionSpec{'\0', "help", Value::None, ""},
-    OptionSpec{'V', "version", Value::None, ""},
+    DeclaredOption{'e', "extensions", Value::Required, "TEXT"},
+    DeclaredOption{'i', "ignore-case", Value::None, ""},
+    DeclaredOption{'d', "dirs-only", Value::None, ""},
+    DeclaredOption{'1', "no-subfolders", Value::None, ""},
+    DeclaredOption{'L', "max-depth", Value::Required, "N"},
+    DeclaredOption{'I', "exclude", Value::Required, "GLOB"},
+    DeclaredOption{'P', "include", Value::Required, "GLOB"},
+    DeclaredOption{'\0', "matchdirs", Value::None, ""},
+    DeclaredOption{'\0', "prune", Value::None, ""},
+    DeclaredOption{'\0', "no-hidden", Value::None, ""},
+    DeclaredOption{'\0', "gitignore", Value::None, ""},
+    DeclaredOption{'\0', "one-file-system", Value::None, ""},
+    DeclaredOption{'\0', "sort", Value::Required, "KEY"},
+    DeclaredOption{'r', "reverse", Value::None, ""},
+    DeclaredOption{'\0', "dirs-first", Value::None, ""},
+    DeclaredOption{'x', "no-ext", Value::None, ""},
+    DeclaredOption{'s', "size", Value::None, ""},
+    DeclaredOption{'h', "human", Value::None, ""},
+    DeclaredOption{'\0', "si", Value::None, ""},
+    DeclaredOption{'\0', "du", Value::None, ""},
+    DeclaredOption{'t', "time", Value::None, ""},
+    DeclaredOption{'\0', "local-time", Value::None, ""},
+    DeclaredOption{'\0', "time-format", Value::Required, "FORMAT"},
+    DeclaredOption{'\0', "links", Value::None, ""},
+    DeclaredOption{'\0', "color", Value::Optional, "WHEN"},
+    DeclaredOption{'n', "no-lines", Value::None, ""},
+    DeclaredOption{'f', "full-path", Value::None, ""},
+    DeclaredOption{'\0', "draw", Value::Required, "STYLE"},
+    DeclaredOption{'\0', "narrow", Value::None, ""},
+    DeclaredOption{'\0', "crlf", Value::None, ""},
+    DeclaredOption{'\0', "format", Value::Required, "FORMAT"},
+    DeclaredOption{'o', "output", Value::Required, "FILE"},
+    DeclaredOption{'\0', "no-progress", Value::None, ""},
+    DeclaredOption{'\0', "threads", Value::Required, "N"},
+    DeclaredOption{'\0', "help", Value::None, ""},
+    DeclaredOption{'V', "version", Value::None, ""},
 };
 
 template <typename T>
@@ -127,27 +127,27 @@ class Parser {
             } else if (arg.starts_with("--")) {
                 const std::size_t equals = arg.find('=');
                 const std::string_view name = std::string_view(arg).substr(2, equals - 2);
-                const OptionSpec& spec = Long(name, arg.substr(0, equals));
+                const DeclaredOption& option = Long(name, arg.substr(0, equals));
                 const std::string typed = "--" + std::string(name);
                 if (equals != std::string::npos) {
-                    if (spec.value == Value::None) {
+                    if (option.value == Value::None) {
                         throw UsageError{"option '" + typed + "' takes no value ('" + arg + "')"};
                     }
-                    apply(spec, typed, std::optional<std::string>(arg.substr(equals + 1)));
-                } else if (spec.value == Value::Required) {
-                    apply(spec, typed, std::optional<std::string>(Next(args, k, typed)));
+                    apply(option, typed, std::optional<std::string>(arg.substr(equals + 1)));
+                } else if (option.value == Value::Required) {
+                    apply(option, typed, std::optional<std::string>(Next(args, k, typed)));
                 } else {
-                    apply(spec, typed, std::optional<std::string>());
+                    apply(option, typed, std::optional<std::string>());
                 }
             } else {
                 for (std::size_t at = 1; at < arg.size(); ++at) {
-                    const OptionSpec& spec = Short(arg[at]);
+                    const DeclaredOption& option = Short(arg[at]);
                     const std::string typed = std::string("-") + arg[at];
-                    if (spec.value == Value::None) {
-                        apply(spec, typed, std::optional<std::string>());
+                    if (option.value == Value::None) {
+                        apply(option, typed, std::optional<std::string>());
                         continue;
                     }
-                    apply(spec, typed,
+                    apply(option, typed,
                           std::optional<std::string>(at + 1 < arg.size() ? arg.substr(at + 1)
                                                                          : Next(args, k, typed)));
                     break;
@@ -157,15 +157,15 @@ class Parser {
     }
 
   private:
-    static const OptionSpec& Long(std::string_view name, const std::string& typed) {
-        for (const OptionSpec& spec : kOptions) {
-            if (spec.longName == name) {
-                return spec;
+    static const DeclaredOption& Long(std::string_view name, const std::string& typed) {
+        for (const DeclaredOption& option : kOptions) {
+            if (option.longName == name) {
+                return option;
             }
         }
         std::vector<std::string_view> names;
-        for (const OptionSpec& spec : kOptions) {
-            names.push_back(spec.longName);
+        for (const DeclaredOption& option : kOptions) {
+            names.push_back(option.longName);
         }
         std::string message = "unknown option '" + typed + "'";
         if (const auto meant = DidYouMean(name, names)) {
@@ -174,10 +174,10 @@ class Parser {
         throw UsageError{message};
     }
 
-    static const OptionSpec& Short(char letter) {
-        for (const OptionSpec& spec : kOptions) {
-            if (spec.shortName == letter && letter != '\0') {
-                return spec;
+    static const DeclaredOption& Short(char letter) {
+        for (const DeclaredOption& option : kOptions) {
+            if (option.shortName == letter && letter != '\0') {
+                return option;
             }
         }
         std::string message = "unknown option '-";
@@ -242,11 +242,12 @@ void AddAlternatives(std::vector<std::string>& patterns, std::string_view text) 
     }
 }
 
-// Gives option `spec`, given as `typed` with `value`, its meaning in `options`.
-void Apply(Options& options, const OptionSpec& spec, const std::string& typed,
+// Gives the declared `option`, given as `typed` with the value `given`, its
+// meaning in `options`.
+void Apply(Options& options, const DeclaredOption& option, const std::string& typed,
            const std::optional<std::string>& given, bool& narrow) {
     const std::string value = given.value_or("");
-    const std::string_view name = spec.longName;
+    const std::string_view name = option.longName;
     if (name == "extensions") {
         options.extensions = value;
     } else if (name == "ignore-case") {
@@ -329,7 +330,7 @@ void Apply(Options& options, const OptionSpec& spec, const std::string& typed,
 
 }  // namespace
 
-std::span<const OptionSpec> DeclaredOptions() {
+std::span<const DeclaredOption> DeclaredOptions() {
     return kOptions;
 }
 
@@ -368,9 +369,9 @@ std::optional<std::string> ParseOptions(std::span<const std::string> args, Optio
     try {
         Parser::Run(
             args.empty() ? args : args.subspan(1),
-            [&](const OptionSpec& spec, const std::string& typed,
+            [&](const DeclaredOption& option, const std::string& typed,
                 const std::optional<std::string>& value) {
-                Apply(options, spec, typed, value, narrow);
+                Apply(options, option, typed, value, narrow);
             },
             [&](const std::string& operand) {
                 if (folder) {

@@ -46,7 +46,7 @@ enum class Value {
 };
 
 /// One declared option.
-struct OptionSpec {
+struct DeclaredOption {
     char shortName;             ///< '\0' when it has none
     std::string_view longName;  ///< without the leading "--"
     Value value;
@@ -54,7 +54,7 @@ struct OptionSpec {
 };
 
 /// Returns the declared options, in the help's order.
-std::span<const OptionSpec> DeclaredOptions();
+std::span<const DeclaredOption> DeclaredOptions();
 
 /// The command line, read. Each option starts from the dialog's opening state.
 struct Options {

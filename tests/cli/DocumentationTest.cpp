@@ -61,10 +61,10 @@ Names Columns(std::string_view text, std::string_view prefix) {
 TEST(Documentation, NamesEveryDeclaredOptionAndNoOther) {
     Names declared;
     Names declaredLong;
-    for (const OptionSpec& spec : DeclaredOptions()) {
-        declaredLong.insert("--" + std::string(spec.longName));
-        if (spec.shortName != '\0') {
-            declared.insert(std::string("-") + spec.shortName);
+    for (const DeclaredOption& option : DeclaredOptions()) {
+        declaredLong.insert("--" + std::string(option.longName));
+        if (option.shortName != '\0') {
+            declared.insert(std::string("-") + option.shortName);
         }
     }
     declared.insert(declaredLong.begin(), declaredLong.end());
