@@ -66,8 +66,12 @@ void CSerchFiles::walk(const char* path, const char* extensions,
                        const morvash::WalkOptions& options) {
     m_RootPath = path;
     m_ListFiles.SetSize(0, -1);
-    morvash::detail::WalkOutput out{m_ListFiles, types_, realNames_, errors_};
+    morvash::detail::WalkOutput out{m_ListFiles, types_,   realNames_,
+                                    errors_,     details_, linkTargets_};
     morvash::detail::Walk(path, extensions != nullptr ? extensions : "", options, out);
+    if (options.prune) {
+        morvash::detail::Prune(out);
+    }
     m_NumOfDir = out.directories;
     m_NumOfFile = out.files;
     stopped_ = out.stopped;
@@ -267,8 +271,8 @@ const morvash::EntryDetails* CSerchFiles::Details(int index) const noexcept {
 }
 
 const morvash::LinkTarget* CSerchFiles::GetLinkTarget(int index) const noexcept {
-    const auto found = std::lower_bound(
-        linkTargets_.begin(), linkTargets_.end(), index,
-        [](const std::pair<int, morvash::LinkTarget>& entry, int key) { return entry.first < key; });
+    const auto found = std::lower_bound(linkTargets_.begin(), linkTargets_.end(), index,
+                                        [](const std::pair<int, morvash::LinkTarget>& entry,
+                                           int key) { return entry.first < key; });
     return found != linkTargets_.end() && found->first == index ? &found->second : nullptr;
 }

@@ -6,10 +6,12 @@
 // a folder has moved and a file has gone.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <numeric>
 #include <random>
@@ -158,6 +160,48 @@ TEST(ParallelWalk, ListsAsTheOneThreadedWalkOnRandomTrees) {
         EXPECT_EQ(CompareWalks(tree.root()), "") << "seed " << seed;
         EXPECT_EQ(morvash::test::RunInChild([&] { return CompareWalks(tree.root()); }, true), "")
             << "seed " << seed << ", without root's rights";
+    }
+}
+
+// One folder read in many batches lists every entry in the file system's
+// order, as readdir gives it, whatever the thread count and however few
+// files the process may open.
+TEST(ParallelWalk, ReadsABigFolderWholeAndFitsTheLimitOfOpenFiles) {
+    TempTree big;
+    for (int i = 0; i < 3000; ++i) {
+        big.touch(Numbered(std::string(60, 'n'), i));
+    }
+    std::string expected;
+    for (const auto& entry : std::filesystem::directory_iterator(big.root())) {
+        expected += entry.path().filename().string() + '\n';
+    }
+    WalkOptions options;
+    for (const unsigned int threads : {1u, 4u}) {
+        options.threads = threads;
+        CSerchFiles walk(big.root().c_str(), "", options);
+        std::string listed;
+        for (const std::string& line : morvash::test::Lines(walk)) {
+            listed += line + '\n';
+        }
+        EXPECT_TRUE(listed == expected) << threads << " threads";
+    }
+    TempTree tree;
+    MakeRandomTree(tree, 6);
+    options.threads = 1;
+    CSerchFiles alone(tree.root().c_str(), "", options);
+    const std::string whole = Dump(alone);
+    for (const auto& [limit, threads] : {std::pair{16u, 0u}, {32u, 256u}}) {
+        const std::string report = morvash::test::RunInChild([&, limit, threads] {
+            const rlimit low{limit, limit};
+            WalkOptions few;
+            few.threads = threads;
+            if (::setrlimit(RLIMIT_NOFILE, &low) != 0) {
+                return std::string("cannot set the limit");
+            }
+            CSerchFiles walk(tree.root().c_str(), "", few);
+            return Dump(walk) == whole ? "" : Dump(walk);
+        });
+        EXPECT_EQ(report, "") << limit << " files, " << threads << " threads";
     }
 }
 
