@@ -1,8 +1,10 @@
 #include "tandrel/dialog/MoreSettings.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "morvash/SerchFiles.h"
+#include "morvash/platform/MbcsSearch.h"
 
 namespace tandrel::dialog {
 
@@ -34,13 +36,23 @@ void MoreSettings::ApplyTo(TreeOptions& tree) const {
 }
 
 std::vector<std::string> SplitPatterns(std::string_view text) {
-    // A blank byte is never part of a double-byte character of code page 932.
-    constexpr std::string_view kBlanks = " \t";
     std::vector<std::string> patterns;
-    for (std::size_t start = text.find_first_not_of(kBlanks); start != std::string_view::npos;) {
-        const std::size_t end = std::min(text.find_first_of(kBlanks, start), text.size());
-        patterns.emplace_back(text.substr(start, end - start));
-        start = text.find_first_not_of(kBlanks, end);
+    std::string pattern;
+    // Character by character: in code page 932 the second byte of a
+    // double-byte character may be a "|".
+    for (int pos = 0; pos < static_cast<int>(text.size());) {
+        const std::string_view character = text.substr(pos, platform::CharLength(text, pos));
+        if (character == " " || character == "\t" || character == "|") {
+            if (!pattern.empty()) {
+                patterns.push_back(std::exchange(pattern, {}));
+            }
+        } else {
+            pattern += character;
+        }
+        pos += static_cast<int>(character.size());
+    }
+    if (!pattern.empty()) {
+        patterns.push_back(std::move(pattern));
     }
     return patterns;
 }

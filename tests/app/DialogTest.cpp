@@ -186,7 +186,7 @@ class DialogTest : public QObject {
             // typed in the first box, the keys, the folder, the text (null: the
             // file system's order)
             {"", "Return", "t", kAll},
-            {" *.log  sub/ ", "Return", "t", "t\n├ .h\n└ b.txt\n\nﾃﾞｨﾚｸﾄﾘ数:0, ﾌｧｲﾙ数:2"},
+            {" *.x|*.log  sub/ ", "Return", "t", "t\n├ .h\n└ b.txt\n\nﾃﾞｨﾚｸﾄﾘ数:0, ﾌｧｲﾙ数:2"},
             {"", "Alt+G, Return", "repo", "repo\n├ .gitignore\n└ b.txt\n\nﾃﾞｨﾚｸﾄﾘ数:0, ﾌｧｲﾙ数:2"},
             {"", "Alt+H, Return", "t",
              "t\n├ a.log\n├ b.txt\n└ *sub\n　 └ c.txt\n\nﾃﾞｨﾚｸﾄﾘ数:1, ﾌｧｲﾙ数:3"},
@@ -235,6 +235,10 @@ class DialogTest : public QObject {
             QCOMPARE(dlg.GetDlgItemText(IDC_SETTINGS).view(),
                      text == kAll ? "詳細(&D)..." : "詳細(&D)*...");
         }
+        // In code page 932 the second byte of a character may be a "|" (ポ is 83 7C).
+        platform::SetActiveCodePage(CodePage::Cp932);
+        QCOMPARE(tandrel::dialog::SplitPatterns("\x83\x7C*|b"),
+                 (std::vector<std::string>{"\x83\x7C*", "b"}));
     }
 
     // Enter in an edit or on a check box closes the dialog, saving the boxes;

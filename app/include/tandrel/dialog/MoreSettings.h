@@ -6,7 +6,7 @@
 // defaults, which give the text a press gives without them, in name order,
 // as tandrel-cli gives it with no option. Each is a tandrel-cli option:
 //
-//     除外するパターン                 -I GLOB, once per blank-separated pattern
+//     除外するパターン                 -I GLOB, once per pattern (blanks or "|" between)
 //     .gitignore に従う                --gitignore
 //     隠しファイル・フォルダを除く     --no-hidden
 //     階層の深さを制限する N           -L N
@@ -47,7 +47,8 @@ struct MoreSettings {
     void ApplyTo(TreeOptions& tree) const;
 };
 
-/// Splits a text at its blanks (spaces and TABs) into the patterns it holds.
+/// Splits a text in the active code page into the patterns it holds, which
+/// blanks (spaces, TABs) or "|" separate, as tandrel-cli reads `-I 'a|b'`.
 std::vector<std::string> SplitPatterns(std::string_view text);
 
 }  // namespace tandrel::dialog
