@@ -57,7 +57,7 @@ void ReadTarget(const platform::Folder& folder, const char* name, std::uint32_t 
 }  // namespace
 
 bool ReadFolder(const platform::Folder& folder, FolderPlace place, const Selection& selection,
-                platform::EntryReader& reader, FolderEntries& out) {
+                const OrderRule& order, platform::EntryReader& reader, FolderEntries& out) {
     out.entries.clear();
     out.names.clear();
     out.targets.clear();
@@ -104,7 +104,7 @@ bool ReadFolder(const platform::Folder& folder, FolderPlace place, const Selecti
     }
     // What was read before a failure stays listed; the folder is reported.
     out.error = reader.Error();
-    Order(out, selection.options());
+    Order(out, order);
     return true;
 }
 

@@ -17,6 +17,7 @@
 namespace morvash::detail {
 
 class Selection;
+struct OrderRule;
 
 /// One entry of a folder as read.
 struct Entry {
@@ -59,10 +60,10 @@ struct FolderPlace {
 };
 
 /// Reads the folder open as `folder` whole into `out`, keeping what
-/// `selection` keeps, and puts the entries in the listing's order, marking the
+/// `selection` keeps, and puts the entries in the listing's order by `order`, marking the
 /// folders to enter. Adds the entries kept to the control's count as they are
 /// read. False when the walk is to stop.
 bool ReadFolder(const platform::Folder& folder, FolderPlace place, const Selection& selection,
-                platform::EntryReader& reader, FolderEntries& out);
+                const OrderRule& order, platform::EntryReader& reader, FolderEntries& out);
 
 }  // namespace morvash::detail

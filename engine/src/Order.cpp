@@ -1,9 +1,11 @@
 #include "Order.h"
 
 #include <algorithm>
+#include <clocale>
 #include <cstdint>
 #include <cstring>
 #include <numeric>
+#include <string_view>
 
 #include "FolderRead.h"
 
@@ -129,6 +131,35 @@ int Compare(const FolderEntries& folder, const Entry& a, const Entry& b, SortKey
     return c != 0 ? c : std::strcmp(nameA, nameB);
 }
 
+// Sorts by name where names collate as their bytes: by each name's first
+// eight bytes, read as one number (the comparison that decides most pairs
+// without touching the names), then by the rest.
+void SortBytewise(FolderEntries& folder, bool reverse) {
+    struct Key {
+        std::uint64_t prefix;
+        const char* name;
+        std::uint32_t index;
+    };
+    std::vector<Key> keys(folder.entries.size());
+    for (std::uint32_t i = 0; i < keys.size(); ++i) {
+        const Entry& entry = folder.entries[i];
+        const char* name = folder.name(entry);
+        std::uint64_t prefix = 0;
+        for (std::uint32_t k = 0; k < 8; ++k) {
+            prefix = (prefix << 8) | (k < entry.length ? static_cast<unsigned char>(name[k]) : 0u);
+        }
+        keys[i] = {prefix, name, i};
+    }
+    const auto before = [](const Key& a, const Key& b) {
+        return a.prefix != b.prefix ? a.prefix < b.prefix : std::strcmp(a.name, b.name) < 0;
+    };
+    std::sort(keys.begin(), keys.end(),
+              [&](const Key& a, const Key& b) { return reverse ? before(b, a) : before(a, b); });
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        folder.order[i] = keys[i].index;
+    }
+}
+
 }  // namespace
 
 int CompareVersions(std::string_view a, std::string_view b) noexcept {
@@ -155,25 +186,34 @@ int CompareVersions(std::string_view a, std::string_view b) noexcept {
     return CompareDebian(a, b);
 }
 
-void Order(FolderEntries& folder, const WalkOptions& options) {
-    folder.sorted = options.sort != SortKey::None || options.reverse || options.dirsFirst;
+OrderRule::OrderRule(const WalkOptions& options)
+    : key(options.sort), reverse(options.reverse), dirsFirst(options.dirsFirst) {
+    const char* collation = std::setlocale(LC_COLLATE, nullptr);
+    const std::string_view name = collation != nullptr ? collation : "C";
+    bytewise = name == "C" || name == "POSIX" || name == "C.UTF-8" || name == "C.utf8";
+}
+
+void Order(FolderEntries& folder, const OrderRule& rule) {
+    folder.sorted = rule.key != SortKey::None || rule.reverse || rule.dirsFirst;
     if (!folder.sorted) {
         return;
     }
     std::vector<std::uint32_t>& order = folder.order;
     order.resize(folder.entries.size());
     std::iota(order.begin(), order.end(), 0u);
-    if (options.sort == SortKey::None) {
-        if (options.reverse) {
+    if (rule.key == SortKey::Name && rule.bytewise) {
+        SortBytewise(folder, rule.reverse);
+    } else if (rule.key == SortKey::None) {
+        if (rule.reverse) {
             std::reverse(order.begin(), order.end());
         }
     } else {
         std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-            const int c = Compare(folder, folder.entries[a], folder.entries[b], options.sort);
-            return options.reverse ? c > 0 : c < 0;
+            const int c = Compare(folder, folder.entries[a], folder.entries[b], rule.key);
+            return rule.reverse ? c > 0 : c < 0;
         });
     }
-    if (options.dirsFirst) {
+    if (rule.dirsFirst) {
         std::stable_partition(order.begin(), order.end(), [&](std::uint32_t i) {
             return folder.entries[i].type == EntryType::Directory;
         });

@@ -6,17 +6,27 @@
 
 #include <string_view>
 
-#include "morvash/Export.h"
 #include "morvash/WalkOptions.h"
 
 namespace morvash::detail {
 
 struct FolderEntries;
 
+/// How a walk orders each folder: the options' key and flags, and whether the
+/// locale collates names byte by byte (C, POSIX, C.UTF-8), taken once at the
+/// start of the walk.
+struct OrderRule {
+    explicit OrderRule(const WalkOptions& options);
+    SortKey key;
+    bool reverse;
+    bool dirsFirst;
+    bool bytewise;
+};
+
 /// Puts the entries of `folder` in the listing's order (its `order` and
 /// `sorted`). Size and time come from the entries' details, looked up while
 /// the folder was read.
-void Order(FolderEntries& folder, const WalkOptions& options);
+void Order(FolderEntries& folder, const OrderRule& rule);
 
 /// Compares two names as versions, as `ls -v` orders them: names beginning
 /// with "." first; then the names without their suffixes (a run of
@@ -24,6 +34,6 @@ void Order(FolderEntries& folder, const WalkOptions& options);
 /// the whole names, each compared as Debian compares versions (runs of
 /// digits by value, "~" before anything, letters before other bytes).
 /// Returns <0, 0 or >0.
-MORVASH_API int CompareVersions(std::string_view a, std::string_view b) noexcept;
+int CompareVersions(std::string_view a, std::string_view b) noexcept;
 
 }  // namespace morvash::detail

@@ -30,6 +30,7 @@
 
 #include "FolderRead.h"
 #include "Lister.h"
+#include "Order.h"
 #include "Selection.h"
 #include "morvash/SerchFiles.h"
 #include "morvash/platform/Folder.h"
@@ -97,6 +98,7 @@ class ParallelWalker {
     ParallelWalker(std::string_view extensions, const WalkOptions& options, WalkOutput& out,
                    WalkBudget budget)
         : selection_(extensions, options),
+          order_(options),
           lister_(selection_, out),
           workers_(budget.readers),
           keptLimit_(budget.kept) {}
@@ -128,6 +130,7 @@ class ParallelWalker {
     void finish();
 
     Selection selection_;
+    const OrderRule order_;
     Lister lister_;
     const unsigned int workers_;
     const unsigned int keptLimit_;
@@ -202,7 +205,8 @@ void ParallelWalker::read(Node& node, platform::EntryReader& reader) {
                 return;
             }
         }
-        node.stopped = !ReadFolder(top ? root_ : own, node.place, selection_, reader, node.folder);
+        node.stopped =
+            !ReadFolder(top ? root_ : own, node.place, selection_, order_, reader, node.folder);
         if (!lister_.Git()) {
             makeChildren(node, top ? nullptr : &own);
         }

@@ -2,8 +2,6 @@
 // thread alone, on random trees: the same lines, counts, kinds, real names and
 // unreadable folders for every walk option and thread count, as root and
 // without root's rights; a stop in mid-walk leaves a prefix of the listing.
-// And the lookup of many lines at once against the lookup of each, also after
-// a folder has moved and a file has gone.
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -13,7 +11,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <numeric>
 #include <random>
 #include <string>
 #include <thread>
@@ -45,13 +42,6 @@ std::string Dump(CSerchFiles& walk) {
         text += Numbered("! " + error.path + " ", error.error, "\n");
     }
     return text;
-}
-
-// A record of gFc_GetFileInfo, as one line (its time as raw bytes).
-std::string Record(const CFileInfo& info) {
-    return std::string(info.m_FullPath.view()) + '|' + std::string(info.m_FileTitle.view()) +
-           Numbered("|", info.m_Length) + Numbered("|", info.m_LengthHigh, "|") +
-           std::string(reinterpret_cast<const char*>(&info.m_LastWrite), sizeof(SYSTEMTIME));
 }
 
 // Random folders down to depth 5 and files with odd names, a link, a chain of
@@ -124,28 +114,6 @@ std::string CompareWalks(const std::string& root) {
                 report += Numbered("differs with threads ", threads, ":\n") + Dump(walk) +
                           "one thread:\n" + expected;
             }
-        }
-    }
-    return report;
-}
-
-// Looks every line up alone and all in one call (the second half shuffled) into records kept
-// from the call before; returns the records where the two differ; counts those not found.
-std::string CompareLookups(CSerchFiles& walk, int& notFound) {
-    const int count = walk.gFc_GetListFiles()->GetSize();
-    std::vector<int> lines(static_cast<std::size_t>(count) + 1);
-    std::iota(lines.begin(), lines.end(), 0);
-    std::shuffle(lines.begin() + count / 2, lines.end(), std::mt19937(7));  // count: outside
-    static std::vector<CFileInfo> records;
-    records.resize(lines.size());
-    walk.GetFileInfos(lines, records);
-    std::string report;
-    notFound = 0;
-    for (std::size_t k = 0; k < lines.size(); ++k) {
-        const std::string one = Record(walk.gFc_GetFileInfo(lines[k]));
-        notFound += records[k].m_FullPath.IsEmpty() ? 1 : 0;
-        if (Record(records[k]) != one) {
-            report += "many: " + Record(records[k]) + "each: " + one;
         }
     }
     return report;
@@ -227,24 +195,4 @@ TEST(ParallelWalk, AStopInMidWalkLeavesAPrefixOfTheListing) {
     EXPECT_TRUE(stopped.WalkStopped() || part.size() == all.size());
     all.resize(std::min(all.size(), part.size()));
     EXPECT_EQ(part, all);
-}
-
-TEST(ParallelWalk, LooksManyLinesUpAsEachAloneAlsoAfterAFolderMoved) {
-    TempTree tree;
-    MakeRandomTree(tree, 5);
-    CSerchFiles walk(tree.root().c_str(), "", WalkOptions{});
-    int before = 0;
-    EXPECT_EQ(CompareLookups(walk, before), "");
-    EXPECT_EQ(morvash::test::RunInChild([&] { return CompareLookups(walk, before); }, true), "");
-    // The files of a moved folder, and a removed file, are no longer found.
-    const std::string chain(250, 'L');
-    ASSERT_EQ(std::rename(tree.path(chain).c_str(), tree.path("moved").c_str()), 0);
-    int file = 0;
-    while (walk.GetEntryType(file) != morvash::EntryType::File) {
-        ++file;
-    }
-    ASSERT_EQ(std::remove(walk.FullPath(file)), 0);
-    int after = 0;
-    EXPECT_EQ(CompareLookups(walk, after), "");
-    EXPECT_EQ(after, before + 19);  // the chain's 18 folders and the removed file
 }

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "Order.h"
 #include "TempTree.h"
+#include "morvash/SerchFiles.h"
 
 using morvash::EntryType;
 using morvash::WalkOptions;
@@ -84,9 +84,9 @@ TEST(Selection, EntersFoldersWithinTheDepthAndOnTheWalkedDevice) {
     EXPECT_FALSE(selection.Enters(2, &same));
 }
 
-// The version order is `ls -v`'s: both order the same names alike.
-TEST(Order, VersionsAsLsOrdersThem) {
-    std::vector<std::string> names = {
+// The name and version orders are `ls`'s and `ls -v`'s: both order the same names alike.
+TEST(Order, NamesAndVersionsAsLsOrdersThem) {
+    const std::vector<std::string> names = {
         "img1",
         "img010",
         "img2",
@@ -123,24 +123,31 @@ TEST(Order, VersionsAsLsOrdersThem) {
         "a0.1",
         "a.01",
         "1.10a~1",
+        "abcdefgh1",
+        "abcdefgh0",
+        "abcdefgh",
+        "abcdefghé",
+        "abcdefg",
     };
     morvash::test::TempTree tree;
     for (const std::string& name : names) {
         tree.touch(name);
     }
-    std::string listed;
-    FILE* ls = ::popen(("cd '" + tree.root() + "' && LC_ALL=C ls -1 -A -v").c_str(), "r");
-    for (int c = 0; ls != nullptr && (c = std::fgetc(ls)) != EOF;) {
-        listed += static_cast<char>(c);
+    for (const auto& [flag, key] :
+         {std::pair{"", morvash::SortKey::Name}, {"-v", morvash::SortKey::Version}}) {
+        std::string listed;
+        FILE* ls = ::popen(("cd '" + tree.root() + "' && LC_ALL=C ls -1 -A " + flag).c_str(), "r");
+        for (int c = 0; ls != nullptr && (c = std::fgetc(ls)) != EOF;) {
+            listed += static_cast<char>(c);
+        }
+        ASSERT_TRUE(ls != nullptr && ::pclose(ls) == 0);
+        WalkOptions options;
+        options.sort = key;
+        CSerchFiles walk(tree.root().c_str(), "", options);
+        std::string ours;
+        for (int i = 0; i < walk.gFc_GetListFiles()->GetSize(); ++i) {
+            ours.append(walk.RealName(i)) += '\n';
+        }
+        EXPECT_EQ(ours, listed) << flag;
     }
-    ASSERT_TRUE(ls != nullptr && ::pclose(ls) == 0);
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        const int c = morvash::detail::CompareVersions(a, b);
-        return c != 0 ? c < 0 : a < b;
-    });
-    std::string ours;
-    for (const std::string& name : names) {
-        ours += name + '\n';
-    }
-    EXPECT_EQ(ours, listed);
 }

@@ -22,9 +22,6 @@ using platform::posix::kDirectoryFlags;
 using platform::posix::OpenBase;
 using platform::posix::StatExact;
 
-// A folder opened only to look its entries up: no read right needed.
-constexpr int kLookupFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
-
 // Buffers for getdents64, kept for reuse. A walk starts and ends one
 // enumeration per folder; a fresh block each time costs more than reading a
 // small folder. At most one buffer per open enumeration is out at a time.
@@ -263,29 +260,6 @@ BOOL CFileFind::GetLastWriteTime(FILETIME* time) const {
 }
 
 namespace platform {
-
-int OpenFolderForLookup(std::string_view path) {
-    std::string_view rest;
-    const Fd base = OpenBase(path, rest);
-    if (!base.valid()) {
-        errno = ENAMETOOLONG;
-        return -1;
-    }
-    return ::openat(base.get(), Component(rest).c_str(), kLookupFlags);
-}
-
-int OpenFolderInLookup(int parent, const char* name) noexcept {
-    return ::openat(parent, name, kLookupFlags);
-}
-
-bool FindInFolder(int folder, const char* name, EntryDetails& details) noexcept {
-    struct stat info {};
-    if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
-        return false;
-    }
-    Fill(info, details);
-    return true;
-}
 
 bool FindExact(const char* path, EntryDetails& details) {
     struct stat info {};

@@ -81,22 +81,6 @@ struct EntryDetails {
     FILETIME lastWrite{};      ///< last-write time
 };
 
-/// Opens the folder `path` for looking its entries up (O_PATH: no read right
-/// needed), resolving the path as FindExact resolves the paths inside it, so
-/// that FindInFolder on the result answers as FindExact on the joined path
-/// would at that moment; returns the descriptor, which the caller closes, or
-/// -1 with errno set.
-PLATFORM_API int OpenFolderForLookup(std::string_view path);
-
-/// Opens the folder `name` (one name, no "/") of the folder open for lookups
-/// on `parent`, as OpenFolderForLookup opens the joined path; returns the
-/// descriptor, which the caller closes, or -1 with errno set.
-PLATFORM_API int OpenFolderInLookup(int parent, const char* name) noexcept;
-
-/// Looks the entry `name` (one name, no "/") of the folder open on `folder` up
-/// as FindExact does a path; false when there is no such entry.
-PLATFORM_API bool FindInFolder(int folder, const char* name, EntryDetails& details) noexcept;
-
 /// Looks `path` up as CFileFind::FindFile does with Match::Exact, giving the
 /// details that GetLength, GetLastWriteTime and IsDirectory would; false when
 /// it names no entry. Allocates nothing unless the path exceeds PATH_MAX.
