@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "morvash/SerchFiles.h"
+#include "tandrel/render/Patterns.h"
 
 namespace tandrel::cli {
 namespace {
@@ -231,14 +232,8 @@ unsigned int Number(const std::string& typed, const std::string& text, unsigned 
 
 // Appends each alternative of "a|b" to `patterns`.
 void AddAlternatives(std::vector<std::string>& patterns, std::string_view text) {
-    for (std::size_t bar = text.find('|'); bar != std::string_view::npos; bar = text.find('|')) {
-        if (bar > 0) {
-            patterns.emplace_back(text.substr(0, bar));
-        }
-        text.remove_prefix(bar + 1);
-    }
-    if (!text.empty()) {
-        patterns.emplace_back(text);
+    for (std::string& pattern : SplitPatterns(text, false)) {
+        patterns.push_back(std::move(pattern));
     }
 }
 

@@ -30,6 +30,7 @@ static_assert(IDC_SIZE == 1009);
 #include "tandrel/dialog/TandrelApp.h"
 #include "tandrel/dialog/TandrelDlg.h"
 #include "tandrel/dialog/WidgetText.h"
+#include "tandrel/render/Patterns.h"
 
 using platform::CodePage;
 using tandrel::dialog::test::Rendered;
@@ -237,8 +238,10 @@ class DialogTest : public QObject {
         }
         // In code page 932 the second byte of a character may be a "|" (ポ is 83 7C).
         platform::SetActiveCodePage(CodePage::Cp932);
-        QCOMPARE(tandrel::dialog::SplitPatterns("\x83\x7C*|b"),
-                 (std::vector<std::string>{"\x83\x7C*", "b"}));
+        QCOMPARE(tandrel::SplitPatterns("\x83\x7C* a|b", true),
+                 (std::vector<std::string>{"\x83\x7C*", "a", "b"}));
+        QCOMPARE(tandrel::SplitPatterns("\x83\x7C* a||b", false),
+                 (std::vector<std::string>{"\x83\x7C* a", "b"}));
     }
 
     // Enter in an edit or on a check box closes the dialog, saving the boxes;

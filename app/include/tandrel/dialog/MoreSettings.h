@@ -47,8 +47,4 @@ struct MoreSettings {
     void ApplyTo(TreeOptions& tree) const;
 };
 
-/// Splits a text in the active code page into the patterns it holds, which
-/// blanks (spaces, TABs) or "|" separate, as tandrel-cli reads `-I 'a|b'`.
-std::vector<std::string> SplitPatterns(std::string_view text);
-
 }  // namespace tandrel::dialog
