@@ -1,5 +1,7 @@
 #include "FolderRead.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <string_view>
 
@@ -24,40 +26,106 @@ EntryType TypeOf(platform::EntryKind kind) noexcept {
     return EntryType::File;
 }
 
-// Looks the entry `name` of `folder` up into `entry`; a failure other than
-// the entry's vanishing since the read is kept for the folder's report.
-bool LookUp(const platform::Folder& folder, const char* name, Entry& entry,
-            platform::FileStatus& status, FolderEntries& out) {
-    if (!folder.LookUp(name, status)) {
-        if (errno != ENOENT && out.lookupError == 0) {
-            out.lookupError = errno;
-        }
-        return false;
-    }
-    entry.details = {.size = status.size,
-                     .seconds = status.seconds,
-                     .nanoseconds = status.nanoseconds,
-                     .mode = status.mode,
-                     .links = status.links,
-                     .found = true};
-    return true;
+EntryDetails DetailsOf(const platform::FileStatus& status) noexcept {
+    return {.size = status.size,
+            .seconds = status.seconds,
+            .nanoseconds = status.nanoseconds,
+            .mode = status.mode,
+            .links = status.links,
+            .found = true};
 }
 
-void ReadTarget(const platform::Folder& folder, const char* name, std::uint32_t index,
-                FolderEntries& out) {
-    LinkTarget target;
-    platform::FileStatus status;
-    if (folder.ReadLink(name, target.text) && folder.LookUpTarget(name, status)) {
-        target.dangling = false;
-        target.mode = status.mode;
+// The lookups of one folder's kept entries, which several threads may share:
+// each range of entries is looked up by one thread, and the first failure
+// but for a vanished entry is kept for the folder's report.
+class Lookups {
+  public:
+    Lookups(const platform::Folder& folder, FolderPlace place, const Selection& selection,
+            FolderEntries& out)
+        : folder_(folder), place_(place), selection_(selection), out_(out) {}
+
+    void Run(std::size_t begin, std::size_t end);
+    int Error() const noexcept { return error_.load(std::memory_order_relaxed); }
+
+  private:
+    bool lookUp(const char* name, platform::FileStatus& status);
+
+    const platform::Folder& folder_;
+    const FolderPlace place_;
+    const Selection& selection_;
+    FolderEntries& out_;
+    std::atomic<int> error_{0};
+};
+
+bool Lookups::lookUp(const char* name, platform::FileStatus& status) {
+    if (folder_.LookUp(name, status)) {
+        return true;
     }
-    out.targets.emplace_back(index, std::move(target));
+    int none = 0;
+    if (errno != ENOENT) {
+        error_.compare_exchange_strong(none, errno, std::memory_order_relaxed);
+    }
+    return false;
+}
+
+void Lookups::Run(std::size_t begin, std::size_t end) {
+    // Entries whose link targets are read have their places in `targets`, in
+    // entry order, made before the lookups.
+    auto target = std::lower_bound(
+        out_.targets.begin(), out_.targets.end(), static_cast<std::uint32_t>(begin),
+        [](const auto& held, std::uint32_t index) { return held.first < index; });
+    for (std::size_t i = begin; i < end; ++i) {
+        Entry& entry = out_.entries[i];
+        const char* name = out_.name(entry);
+        platform::FileStatus status;
+        bool found = false;
+        // A folder looked up already for its kind is looked up again only for
+        // its device, on file systems whose reads tell no kinds.
+        if (selection_.LooksUp(entry.type) &&
+            (!entry.lookedUp || entry.type == EntryType::Directory)) {
+            found = lookUp(name, status);
+            if (found) {
+                entry.details = DetailsOf(status);
+            }
+        }
+        entry.enter = entry.type == EntryType::Directory &&
+                      selection_.Enters(place_.depth, found ? &status : nullptr);
+        if (target != out_.targets.end() && target->first == i) {
+            LinkTarget& link = target->second;
+            if (folder_.ReadLink(name, link.text) && folder_.LookUpTarget(name, status)) {
+                link.dangling = false;
+                link.mode = status.mode;
+            }
+            ++target;
+        }
+    }
+}
+
+// Tells whether the folder's entries can be looked up, by looking them up in
+// turn until one is found or fails for another reason than having vanished.
+void ProbePresence(const platform::Folder& folder, FolderEntries& out) {
+    int error = 0;
+    for (const Entry& entry : out.entries) {
+        platform::FileStatus status;
+        if (folder.LookUp(out.name(entry), status)) {
+            break;
+        }
+        if (errno != ENOENT) {
+            error = errno;
+            break;
+        }
+    }
+    out.lookupError = error;
+    for (Entry& entry : out.entries) {
+        entry.details.found = error == 0;
+    }
 }
 
 }  // namespace
 
-bool ReadFolder(const platform::Folder& folder, FolderPlace place, const Selection& selection,
-                const OrderRule& order, platform::EntryReader& reader, FolderEntries& out) {
+bool ReadFolder(const platform::Folder& folder, FolderPlace place, const ReadRules& rules,
+                platform::EntryReader& reader, FolderEntries& out) {
+    const Selection& selection = rules.selection;
     out.entries.clear();
     out.names.clear();
     out.targets.clear();
@@ -72,27 +140,25 @@ bool ReadFolder(const platform::Folder& folder, FolderPlace place, const Selecti
             const std::string_view name(read.name, read.length);
             out.hasIgnoreFile = out.hasIgnoreFile || name == ".gitignore";
             Entry entry;
-            platform::FileStatus status;
-            bool found = false;
-            bool looked = false;
-            if (read.kind == platform::EntryKind::Unknown) {
+            platform::EntryKind kind = read.kind;
+            if (kind == platform::EntryKind::Unknown) {
                 // The file system does not give kinds in its folder reads.
-                looked = true;
-                found = LookUp(folder, read.name, entry, status, out);
+                platform::FileStatus status;
+                if (folder.LookUp(read.name, status)) {
+                    kind = status.kind;
+                    entry.details = DetailsOf(status);
+                }
+                entry.lookedUp = true;
             }
-            entry.type = TypeOf(found ? status.kind : read.kind);
+            entry.type = TypeOf(kind);
             const Verdict verdict = selection.Keep(name, entry.type, place.allIncluded);
             if (verdict == Verdict::LeftOut) {
                 continue;
             }
-            if (!looked && selection.LooksUp(entry.type)) {
-                found = LookUp(folder, read.name, entry, status, out);
-            }
-            entry.enter = entry.type == EntryType::Directory &&
-                          selection.Enters(place.depth, found ? &status : nullptr);
             entry.allIncluded = place.allIncluded || verdict == Verdict::KeptWithAll;
             if (entry.type == EntryType::Link && selection.ReadsLinkTargets()) {
-                ReadTarget(folder, read.name, static_cast<std::uint32_t>(out.entries.size()), out);
+                out.targets.emplace_back(static_cast<std::uint32_t>(out.entries.size()),
+                                         LinkTarget{});
             }
             entry.name = static_cast<std::uint32_t>(out.names.size());
             entry.length = read.length;
@@ -104,7 +170,23 @@ bool ReadFolder(const platform::Folder& folder, FolderPlace place, const Selecti
     }
     // What was read before a failure stays listed; the folder is reported.
     out.error = reader.Error();
-    Order(out, order);
+
+    Lookups lookups(folder, place, selection, out);
+    if (rules.chunks != nullptr) {
+        rules.chunks->Run(out.entries.size(), [&lookups](std::size_t begin, std::size_t end) {
+            lookups.Run(begin, end);
+        });
+    } else {
+        lookups.Run(0, out.entries.size());
+    }
+    out.lookupError = lookups.Error();
+    if (selection.ProbesPresence()) {
+        ProbePresence(folder, out);
+    }
+    if (selection.StopRequested()) {
+        return false;
+    }
+    Order(out, rules.order);
     return true;
 }
 

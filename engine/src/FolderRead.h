@@ -6,7 +6,9 @@
 // tell), then put in the listing's order. Readers on several threads read
 // folders this way at once; each uses its own FolderEntries and EntryReader.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,6 +30,7 @@ struct Entry {
     bool leftOut : 1 = false;        ///< git leaves it out
     bool ignoredFolder : 1 = false;  ///< git ignores it; entered for its tracked files
     bool allIncluded : 1 = false;    ///< everything below it is listed (its name matched)
+    bool lookedUp : 1 = false;       ///< looked up while read (a kind the read did not tell)
     EntryDetails details;            ///< what its lookup read, when looked up
 };
 
@@ -59,11 +62,29 @@ struct FolderPlace {
     bool allIncluded = false;  ///< a folder above it matched an include pattern
 };
 
-/// Reads the folder open as `folder` whole into `out`, keeping what
-/// `selection` keeps, and puts the entries in the listing's order by `order`, marking the
+/// Runs work(begin, end) over the ranges of [0, count), some of them on other
+/// threads, and returns once all have run; rethrows what one threw.
+class Chunks {
+  public:
+    using Work = std::function<void(std::size_t begin, std::size_t end)>;
+    virtual void Run(std::size_t count, const Work& work) = 0;
+
+  protected:
+    ~Chunks() = default;
+};
+
+/// What every folder of a walk is read with.
+struct ReadRules {
+    const Selection& selection;
+    const OrderRule& order;
+    Chunks* chunks = nullptr;  ///< shares the lookups of a big folder; null: all here
+};
+
+/// Reads the folder open as `folder` whole into `out`, keeping what the
+/// selection keeps, and puts the entries in the listing's order, marking the
 /// folders to enter. Adds the entries kept to the control's count as they are
 /// read. False when the walk is to stop.
-bool ReadFolder(const platform::Folder& folder, FolderPlace place, const Selection& selection,
-                const OrderRule& order, platform::EntryReader& reader, FolderEntries& out);
+bool ReadFolder(const platform::Folder& folder, FolderPlace place, const ReadRules& rules,
+                platform::EntryReader& reader, FolderEntries& out);
 
 }  // namespace morvash::detail

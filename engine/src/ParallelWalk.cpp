@@ -32,73 +32,28 @@
 #include "Lister.h"
 #include "Order.h"
 #include "Selection.h"
+#include "WalkNode.h"
 #include "morvash/SerchFiles.h"
 #include "morvash/platform/Folder.h"
 
 namespace morvash::detail {
 namespace {
 
-constexpr char kSeparator = '/';
 // Entries that the readers may hold, read, before the listing takes them: a
 // bound on the memory that reading ahead costs.
 constexpr std::size_t kAheadEntries = 1 << 15;
 constexpr std::size_t kSpareFolders = 64;
+// Entries of a big folder looked up by one thread at a time: the lookups of a
+// folder of more than two such ranges are shared with the readers.
+constexpr std::size_t kLookupRange = 512;
 
-// A read folder kept open while its subfolders wait to be opened below it:
-// one name to resolve rather than the whole path from the walked folder.
-// Closed when the last of them has been opened.
-class KeptFolder {
-  public:
-    KeptFolder(platform::Folder folder, std::atomic<unsigned int>& count) noexcept
-        : folder_(std::move(folder)), count_(count) {}
-    ~KeptFolder() { count_.fetch_sub(1, std::memory_order_relaxed); }
-    KeptFolder(const KeptFolder&) = delete;
-    KeptFolder& operator=(const KeptFolder&) = delete;
-    const platform::Folder& get() const noexcept { return folder_; }
-
-  private:
-    platform::Folder folder_;
-    std::atomic<unsigned int>& count_;
-};
-
-// One folder of the walk: where it lies, what its reader found.
-struct Node {
-    std::string path;                    // as built: the walked folder, then "/" and each name
-    std::vector<std::uint32_t> key;      // its line's position in each folder above it
-    FolderPlace place;                   // its entries' depth; included from above
-    bool ignoredFolder = false;          // git ignores it; entered for its tracked files
-    std::shared_ptr<KeptFolder> parent;  // its folder, when kept open for it
-    // Set by its reader before `ready`; read by the listing after.
-    FolderEntries folder;
-    int openError = 0;
-    bool stopped = false;
-    std::exception_ptr failure;
-    std::vector<std::unique_ptr<Node>> children;  // the folders it enters, in listing order
-    // Guarded by the walk's mutex.
-    bool taken = false;
-    bool ready = false;
-
-    std::string_view name() const {
-        return key.empty() ? std::string_view()
-                           : std::string_view(path).substr(path.rfind(kSeparator) + 1);
-    }
-};
-
-// Which folder the listing needs sooner: the one whose line comes first,
-// depth first, so the queue's top is the next folder the listing enters.
-struct ListedLater {
-    bool operator()(const Node* a, const Node* b) const {
-        return std::lexicographical_compare(b->key.begin(), b->key.end(), a->key.begin(),
-                                            a->key.end());
-    }
-};
-
-class ParallelWalker {
+class ParallelWalker : private Chunks {
   public:
     ParallelWalker(std::string_view extensions, const WalkOptions& options, WalkOutput& out,
                    WalkBudget budget)
         : selection_(extensions, options),
           order_(options),
+          rules_{selection_, order_, this},
           lister_(selection_, out),
           workers_(budget.readers),
           keptLimit_(budget.kept) {}
@@ -113,6 +68,10 @@ class ParallelWalker {
     };
 
     void work();
+    // Shares the lookups of a big folder with the idle readers.
+    void Run(std::size_t count, const Work& work) override;
+    // Under `lock`: runs one range of `shared`, the lock released meanwhile.
+    void runRange(SharedLookups& shared, std::unique_lock<std::mutex>& lock);
     void read(Node& node, platform::EntryReader& reader);
     // Opens the folder of `node`, waiting for descriptors that the walk's
     // other readers hold when the process has none left.
@@ -131,6 +90,7 @@ class ParallelWalker {
 
     Selection selection_;
     const OrderRule order_;
+    const ReadRules rules_;
     Lister lister_;
     const unsigned int workers_;
     const unsigned int keptLimit_;
@@ -141,6 +101,7 @@ class ParallelWalker {
     std::condition_variable work_;   // for readers: a folder to read
     std::condition_variable ready_;  // for the listing: its folder is read
     std::priority_queue<Node*, std::vector<Node*>, ListedLater> pending_;
+    std::vector<SharedLookups*> lookups_;       // big folders' lookups with ranges left
     const Node* awaited_ = nullptr;             // the folder the listing waits for
     std::size_t ahead_ = 0;                     // entries read that the listing has not taken
     unsigned int idle_ = 0;                     // readers waiting for work
@@ -205,8 +166,7 @@ void ParallelWalker::read(Node& node, platform::EntryReader& reader) {
                 return;
             }
         }
-        node.stopped =
-            !ReadFolder(top ? root_ : own, node.place, selection_, order_, reader, node.folder);
+        node.stopped = !ReadFolder(top ? root_ : own, node.place, rules_, reader, node.folder);
         if (!lister_.Git()) {
             makeChildren(node, top ? nullptr : &own);
         }
@@ -289,11 +249,15 @@ void ParallelWalker::work() {
         ++idle_;
         work_.wait(lock, [this] {
             full_ = full_ || (!pending_.empty() && ahead_ >= kAheadEntries);
-            return ending_ || mayTake();
+            return ending_ || !lookups_.empty() || mayTake();
         });
         --idle_;
         if (ending_) {
             return;
+        }
+        if (!lookups_.empty()) {
+            runRange(*lookups_.back(), lock);
+            continue;
         }
         Node& node = *pending_.top();
         pending_.pop();
@@ -306,6 +270,56 @@ void ParallelWalker::work() {
         read(node, reader);
         lock.lock();
         done(node);
+    }
+}
+
+void ParallelWalker::Run(std::size_t count, const Work& work) {
+    if (workers_ == 0 || count <= 2 * kLookupRange) {
+        work(0, count);
+        return;
+    }
+    SharedLookups shared(work, count);
+    std::unique_lock lock(mutex_);
+    lookups_.push_back(&shared);
+    work_.notify_all();
+    while (shared.next < count) {
+        const std::size_t begin = shared.next;
+        const std::size_t end = std::min(count, begin + kLookupRange);
+        shared.next = end;
+        if (end == count) {
+            std::erase(lookups_, &shared);
+        }
+        lock.unlock();
+        work(begin, end);
+        lock.lock();
+    }
+    shared.done.wait(lock, [&shared] { return shared.running == 0; });
+    if (shared.failure) {
+        std::rethrow_exception(shared.failure);
+    }
+}
+
+void ParallelWalker::runRange(SharedLookups& shared, std::unique_lock<std::mutex>& lock) {
+    const std::size_t begin = shared.next;
+    const std::size_t end = std::min(shared.count, begin + kLookupRange);
+    shared.next = end;
+    if (end == shared.count) {
+        std::erase(lookups_, &shared);
+    }
+    ++shared.running;
+    lock.unlock();
+    std::exception_ptr failure;
+    try {
+        (*shared.work)(begin, end);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    lock.lock();
+    if (failure && !shared.failure) {
+        shared.failure = failure;
+    }
+    if (--shared.running == 0) {
+        shared.done.notify_one();
     }
 }
 

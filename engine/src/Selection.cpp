@@ -12,8 +12,9 @@ Selection::Selection(std::string_view extensions, const WalkOptions& options)
     : options_(options),
       extensions_(extensions),
       maxDepth_(std::min<unsigned int>(options.maxDepth, MAX_SEARCH_DEPTH)),
-      lookUpAll_(options.details || options.sort == SortKey::Size ||
-                 options.sort == SortKey::MTime) {
+      lookUpAll_((options.details && !options.presenceOnly) || options.sort == SortKey::Size ||
+                 options.sort == SortKey::MTime),
+      probe_(options.details && !lookUpAll_) {
     for (const std::string& text : options.exclude) {
         exclude_.emplace_back(text);
     }

@@ -40,10 +40,13 @@ class MORVASH_API Selection {
     /// Tells whether a kept folder on `depth` (its entries' depth) is entered,
     /// given its lookup (null when it was not looked up).
     bool Enters(unsigned int depth, const platform::FileStatus* status) const;
-    /// Tells whether the entries of this type are looked up while read.
+    /// Tells whether the kept entries of this type are looked up one by one.
     bool LooksUp(EntryType type) const noexcept {
         return lookUpAll_ || (type == EntryType::Directory && options_.oneFileSystem);
     }
+    /// Tells whether a folder's entries are only probed, by one lookup, for
+    /// whether they can be looked up at all (WalkOptions::presenceOnly).
+    bool ProbesPresence() const noexcept { return probe_; }
     /// Tells whether link targets are read.
     bool ReadsLinkTargets() const noexcept { return options_.linkTargets; }
     /// Takes the walked folder's device, for oneFileSystem.
@@ -68,6 +71,7 @@ class MORVASH_API Selection {
     std::string_view extensions_;
     unsigned int maxDepth_;
     bool lookUpAll_;
+    bool probe_;
     std::vector<NamePattern> exclude_;
     std::vector<NamePattern> include_;
     std::uint64_t device_ = 0;  // the walked folder's

@@ -38,14 +38,13 @@ class RenderWalkTest : public ::testing::Test {
         temp_.link("nowhere", "w/gone");
     }
 
-    // The walk of w/ in name order, with its details or without.
-    std::unique_ptr<CSerchFiles> Walk(bool details) const {
+    // The walk of w/ in name order, asked for what `options` render (null:
+    // nothing, so that each file is looked up as it is rendered).
+    std::unique_ptr<CSerchFiles> Walk(const tandrel::RenderOptions* options) const {
         morvash::WalkOptions walk;
         walk.sort = morvash::SortKey::Name;
-        if (details) {
-            tandrel::RenderOptions options;
-            options.linkTargets = true;
-            tandrel::AskWalkFor(options, walk);
+        if (options != nullptr) {
+            tandrel::AskWalkFor(*options, walk);
         }
         return std::make_unique<CSerchFiles>(temp_.path("w").c_str(), "", walk);
     }
@@ -54,8 +53,12 @@ class RenderWalkTest : public ::testing::Test {
 };
 
 TEST_F(RenderWalkTest, DialogTextForEveryChoice) {
-    const auto detailed = Walk(true);
-    const auto plain = Walk(false);
+    tandrel::RenderOptions columns;
+    columns.tree.size = columns.tree.timestamp = true;
+    const auto detailed = Walk(&columns);
+    const tandrel::RenderOptions names;
+    const auto present = Walk(&names);
+    const auto plain = Walk(nullptr);
     const CString label("w");
     for (int flags = 0; flags < 32 * 3 * 2; ++flags) {
         tandrel::RenderOptions options;
@@ -73,7 +76,9 @@ TEST_F(RenderWalkTest, DialogTextForEveryChoice) {
                 plain->gFc_GetNumOfFile(), [&](int index) { return plain->gFc_GetFileInfo(index); },
                 options.tree, expected),
             BuildResult::Complete);
-        for (CSerchFiles* engine : {detailed.get(), plain.get()}) {
+        CSerchFiles* asked = options.tree.size || options.tree.timestamp ? detailed.get()
+                                                                          : present.get();
+        for (CSerchFiles* engine : {asked, plain.get()}) {
             CString text;
             EXPECT_EQ(tandrel::RenderWalk(*engine, label, options, text), BuildResult::Complete);
             EXPECT_EQ(text.view(), expected.view()) << flags;
@@ -84,7 +89,6 @@ TEST_F(RenderWalkTest, DialogTextForEveryChoice) {
 // Link targets, folder totals in readable units, colours; the counter counts
 // the file lines and a stop ends the rendering with no text.
 TEST_F(RenderWalkTest, AdditionsCounterAndStop) {
-    const auto engine = Walk(true);
     const tandrel::NameColors colors("di=1:ln=36:or=31:*.gz=33");
     tandrel::RenderOptions options;
     options.tree = {.draw = DrawStyle::Ascii, .alignColumns = true};
@@ -92,6 +96,7 @@ TEST_F(RenderWalkTest, AdditionsCounterAndStop) {
     options.folderSizes = true;
     options.linkTargets = true;
     options.colors = &colors;
+    const auto engine = Walk(&options);
     std::atomic<std::uint64_t> files{0};
     CString text;
     tandrel::RenderWalk(*engine, CString("w"), options, text, {.files = &files});

@@ -162,6 +162,12 @@ struct WalkOptions {
     /// is read, once, relative to the open folder: CSerchFiles::Details then
     /// answers without a second lookup. Costs one lookup per entry.
     bool details = false;
+    /// With `details`, for a front end that shows neither sizes nor times nor
+    /// modes: no entry is looked up one by one; each record says found (with
+    /// size, time and mode 0), but where its folder's entries cannot be looked
+    /// up at all (a folder that may be read but not entered), which one lookup
+    /// per folder tells. Ignored when the order needs sizes or times.
+    bool presenceOnly = false;
     /// Read each listed symbolic link's target, and whether it exists, while
     /// its folder is read: CSerchFiles::GetLinkTarget then answers.
     bool linkTargets = false;
