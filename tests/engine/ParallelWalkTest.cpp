@@ -137,24 +137,33 @@ TEST(ParallelWalk, ListsAsTheOneThreadedWalkOnRandomTrees) {
 TEST(ParallelWalk, ReadsABigFolderWholeAndFitsTheLimitOfOpenFiles) {
     TempTree big;
     for (int i = 0; i < 3000; ++i) {
-        big.touch(Numbered(std::string(60, 'n'), i));
+        big.touch(Numbered(std::string(60, 'n'), i), i);
     }
     std::string expected;
     for (const auto& entry : std::filesystem::directory_iterator(big.root())) {
         expected += entry.path().filename().string() + '\n';
     }
+    std::string bySize;
+    for (int i = 2999; i >= 0; --i) {
+        bySize += Numbered(std::string(60, 'n'), i, "\n");
+    }
     WalkOptions options;
     for (const unsigned int threads : {1u, 4u}) {
         options.threads = threads;
-        CSerchFiles walk(big.root().c_str(), "", options);
-        std::string listed;
-        for (const std::string& line : morvash::test::Lines(walk)) {
-            listed += line + '\n';
+        for (const SortKey sort : {SortKey::None, SortKey::Size}) {
+            options.sort = sort;
+            options.details = sort == SortKey::Size;
+            CSerchFiles walk(big.root().c_str(), "", options);
+            std::string listed;
+            for (const std::string& line : morvash::test::Lines(walk)) {
+                listed += line + '\n';
+            }
+            EXPECT_TRUE(listed == (sort == SortKey::None ? expected : bySize)) << threads;
         }
-        EXPECT_TRUE(listed == expected) << threads << " threads";
     }
     TempTree tree;
     MakeRandomTree(tree, 6);
+    options = {};
     options.threads = 1;
     CSerchFiles alone(tree.root().c_str(), "", options);
     const std::string whole = Dump(alone);
