@@ -84,16 +84,23 @@ void GitRules::addRule(std::string_view line) {
         const std::size_t literal = std::min(line.find_first_of("*?[\\"), line.size());
         rule.literal = line.substr(0, literal);
         rule.glob = Glob(line.substr(literal), Glob::kGit | Glob::kPathname | fold);
+        // Only "**" matches "/" here, and a set may hold one that matches
+        // nothing: without them a rule matches paths as deep as itself.
+        if (line.find("**") == line.npos && line.find('[') == line.npos) {
+            rule.slashes = static_cast<int>(std::count(line.begin(), line.end(), '/'));
+        }
     }
     rules_.push_back(std::move(rule));
 }
 
-bool GitRules::matches(const Rule& rule, std::string_view path, std::string_view base) const {
+bool GitRules::matches(const Rule& rule, std::string_view path, std::string_view base,
+                       int slashes) const {
     if (rule.onNames) {
         return rule.glob.Matches(path.substr(path.rfind('/') + 1));
     }
     const std::string_view name = path.substr(base.size());
-    return StartsWith(name, rule.literal, ignoreCase_) &&
+    return (rule.slashes < 0 || rule.slashes == slashes) &&
+           StartsWith(name, rule.literal, ignoreCase_) &&
            rule.glob.Matches(name.substr(rule.literal.size()));
 }
 
@@ -105,9 +112,11 @@ IgnoreVerdict GitRules::Match(std::string_view path, bool directory) const {
             path.size() == level->base.size()) {
             continue;
         }
+        const auto slashes = static_cast<int>(std::count(
+            path.begin() + static_cast<std::ptrdiff_t>(level->base.size()), path.end(), '/'));
         for (std::size_t i = end; i-- > level->first;) {
             const Rule& rule = rules_[i];
-            if ((directory || !rule.foldersOnly) && matches(rule, path, level->base)) {
+            if ((directory || !rule.foldersOnly) && matches(rule, path, level->base, slashes)) {
                 return rule.negative ? IgnoreVerdict::NotIgnored : IgnoreVerdict::Ignored;
             }
         }

@@ -68,13 +68,14 @@ class MORVASH_API GitRules {
         bool negative = false;
         bool foldersOnly = false;
         bool onNames = false;  // no "/" in it: matched against the last name only
+        int slashes = -1;      // the "/" a path it matches holds below its folder; -1: any
     };
     struct Level {
         std::string base;
         std::size_t first = 0;  // its first rule in rules_
     };
     void addRule(std::string_view line);
-    bool matches(const Rule& rule, std::string_view path, std::string_view base) const;
+    bool matches(const Rule& rule, std::string_view path, std::string_view base, int slashes) const;
 
     std::vector<Rule> rules_;
     std::vector<Level> levels_;
