@@ -108,8 +108,7 @@ IgnoreVerdict GitRules::Match(std::string_view path, bool directory) const {
     std::size_t end = rules_.size();
     for (auto level = levels_.rbegin(); level != levels_.rend(); end = (level++)->first) {
         // A file's rules apply below its own folder only.
-        if (level->first == end || !StartsWith(path, level->base, ignoreCase_) ||
-            path.size() == level->base.size()) {
+        if (level->first == end || !StartsWith(path, level->base, ignoreCase_)) {
             continue;
         }
         const auto slashes = static_cast<int>(std::count(

@@ -7,8 +7,10 @@
 //   *       any run of characters, a leading "." included
 //   ?       one character
 //   [...]   one character of a set: members, ranges ("a-z"), "!" or "^" first
-//           to negate, ASCII classes ("[:digit:]", "[:alpha:]", ... POSIX's
-//           twelve); "]" first is a member; a "[" never closed is itself
+//           to negate, classes ("[:digit:]", "[:alpha:]", ... POSIX's twelve;
+//           beyond ASCII only in UTF-8, where the C library's locale decides
+//           as for fnmatch); "]" first is a member; a "[" never closed is
+//           itself
 //   \c      the character c itself
 // A character is one of the active code page (UTF-8 or 932, as it was when
 // the pattern was made); a name or a pattern that is not valid text in it is
@@ -17,12 +19,13 @@
 //
 // Git (kGit), for git's ignore rules: git's wildmatch on bytes. As above,
 // except that a "[" never closed, or a set naming an unknown class, makes the
-// pattern match nothing. With kPathname, "*", "?" and sets never match "/",
+// pattern match nothing, and that a range's lower end is a member too ("[b-a]"
+// matches "b"). With kPathname, "*", "?" and sets never match "/",
 // while "**" standing alone between slashes, or at either end ("**/x",
 // "x/**", "a/**/b"), matches any number of folders, none included. kFoldCase
 // compares ASCII letters without regard to case, as git does with
 // core.ignorecase: the text is folded to lower case, and so are the pattern's
-// letters outside sets; in a set, ranges and "[:upper:]"/"[:lower:]" take
+// letters outside sets (escaped ones excepted); in a set, ranges and "[:upper:]"/"[:lower:]" take
 // either case, single members only their own ("[B]" matches neither "b" nor
 // "B", as in git).
 //

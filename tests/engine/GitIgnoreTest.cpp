@@ -70,7 +70,7 @@ TEST(GitIgnore, WalkListsWhatGitLists) {
          "docs/sub/y.tmp docs/sub/notes top.txt a.log keep.log cache sub/top.txt sub/a.log "
          "sub/b.md sub/cache/c Build.o x.bak keep.bak sub/build>../docs",
          {{".gitignore", "*.log\n!keep.log\nbuild/\n/top.txt\ndocs/*.tmp\ncache\n*.o\nnotes\n"},
-          {"sub/.gitignore", "\xEF\xBB\xBF!a.log\n*.md\n!cache/\n"}},
+          {"sub/.gitignore", "\xEF\xBB\xBF!a.log\n*.md\n!cache/\n?uild/\n"}},
          "git init -q && git add -f .gitignore build/tracked.txt Build.o && "
          "echo '*.bak' > ~/.config/git/ignore && echo '!keep.bak' > .git/info/exclude",
          {"", "sub", "build", "sub/cache"}},

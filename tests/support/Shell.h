@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace morvash::test {
 
@@ -27,14 +28,15 @@ inline std::string Shell(const std::string& command) {
 /// skips the system's git configuration and names a committer, for the rest
 /// of the process.
 inline void IsolateGit(const std::string& home) {
-    ::setenv("HOME", home.c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
-    ::setenv("GIT_CONFIG_NOSYSTEM", "1", 1);
-    for (const char* name : {"GIT_AUTHOR_NAME", "GIT_COMMITTER_NAME"}) {
-        ::setenv(name, "test", 1);
-    }
-    for (const char* name : {"GIT_AUTHOR_EMAIL", "GIT_COMMITTER_EMAIL"}) {
-        ::setenv(name, "test@example.com", 1);
+    const std::string config = home + "/.config";
+    for (const auto& [name, value] : {std::pair{"HOME", home.c_str()},
+                                      {"XDG_CONFIG_HOME", config.c_str()},
+                                      {"GIT_CONFIG_NOSYSTEM", "1"},
+                                      {"GIT_AUTHOR_NAME", "test"},
+                                      {"GIT_COMMITTER_NAME", "test"},
+                                      {"GIT_AUTHOR_EMAIL", "test@example.com"},
+                                      {"GIT_COMMITTER_EMAIL", "test@example.com"}}) {
+        ::setenv(name, value, 1);
     }
 }
 
