@@ -68,7 +68,7 @@ TEST(GitIgnore, WalkListsWhatGitLists) {
     const Case cases[] = {
         {"build/ docs/ docs/sub/ sub/ sub/cache/ empty/ build/out.bin build/tracked.txt docs/x.tmp "
          "docs/sub/y.tmp docs/sub/notes top.txt a.log keep.log cache sub/top.txt sub/a.log "
-         "sub/b.md sub/cache/c Build.o x.bak keep.bak sub/build>../docs",
+         "sub/b.md sub/cache/c Build.o x.bak keep.bak sub/build>../docs arch.log/ arch.log/f",
          {{".gitignore", "*.log\n!keep.log\nbuild/\n/top.txt\ndocs/*.tmp\ncache\n*.o\nnotes\n"},
           {"sub/.gitignore", "\xEF\xBB\xBF!a.log\n*.md\n!cache/\n?uild/\n"}},
          "git init -q && git add -f .gitignore build/tracked.txt Build.o && "

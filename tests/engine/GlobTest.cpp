@@ -31,6 +31,7 @@ TEST(Glob, MatchesNamesAndGitPaths) {
         {"build*", kName, "builder", true},
         {"build*", kName, "abuild", false},
         {"name", kName, "names", false},
+        {"a?", kName, "a", false},
         {"?.txt", kName, "\xC3\xA9.txt", true},
         // A name that is not UTF-8 (overlong, a surrogate, past U+10FFFF) is bytes.
         {"?????", kName, "\xC2\x80\xE0\xA0\x80\xED\x9F\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", true},
@@ -56,7 +57,7 @@ TEST(Glob, MatchesNamesAndGitPaths) {
          "\x83\x41"
          "A",
          true},
-        {"[!\x83\x41-\x83\x43]", kName | kCp932, "\x83\x44", true},
+        {"[\x83\x41-\x83\x43][!\x83\x41-\x83\x43]", kName | kCp932, "\x83\x42\x83\x44", true},
         {"??", kName | kCp932, "\x83\x7F", true},  // no trail byte: bytes
         {"??", kName | kCp932, "\x83\xFD", true},
         // The twelve classes at their edges.
