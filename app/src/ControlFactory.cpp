@@ -1,10 +1,15 @@
 #include "tandrel/dialog/ControlFactory.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QShortcutEvent>
+#include <QSpinBox>
 
 #include <cstddef>
 #include <string_view>
@@ -21,7 +26,33 @@ constexpr int kIconPixels = 32;
 // Edit controls set tab stops every 32 dialog units unless told otherwise.
 constexpr int kEditTabStopUnits = 32;
 
+// A button whose mnemonic clicks it at once; Qt's own buttons click a tenth
+// of a second later.
+template <class Button>
+class DialogButton : public Button {
+  public:
+    using Button::Button;
+
+  protected:
+    bool event(QEvent* event) override {
+        if (event->type() != QEvent::Shortcut ||
+            static_cast<QShortcutEvent*>(event)->isAmbiguous() || !this->isEnabled()) {
+            return Button::event(event);
+        }
+        if (this->focusPolicy() != Qt::NoFocus) {
+            this->setFocus(Qt::ShortcutFocusReason);
+        }
+        this->click();
+        return true;
+    }
+};
+
 QWidget* CreateEdit(const ControlTemplate& control, QWidget* parent, const DialogUnits& units) {
+    if (control.HasStyle(QStringLiteral("ES_NUMBER"))) {
+        auto* number = new QSpinBox(parent);
+        number->setRange(control.minimum, control.maximum);
+        return number;
+    }
     if (!control.HasStyle(QStringLiteral("ES_MULTILINE"))) {
         auto* edit = new QLineEdit(control.text, parent);
         edit->setFrame(control.HasStyle(QStringLiteral("WS_BORDER")));
@@ -46,7 +77,7 @@ QWidget* CreateEdit(const ControlTemplate& control, QWidget* parent, const Dialo
 }
 
 QWidget* CreateButton(const ControlTemplate& control, QWidget* parent) {
-    auto* button = new QPushButton(control.text, parent);
+    auto* button = new DialogButton<QPushButton>(control.text, parent);
     // A focused button must not turn itself into the default: Enter goes to
     // the dialog, which presses the focused button or the default one.
     button->setAutoDefault(false);
@@ -69,7 +100,15 @@ QWidget* CreateByKind(const ControlTemplate& control, QWidget* parent, const Dia
         return CreateButton(control, parent);
     }
     if (kind == QStringLiteral("AUTOCHECKBOX")) {
-        return new QCheckBox(control.text, parent);
+        return new DialogButton<QCheckBox>(control.text, parent);
+    }
+    if (kind == QStringLiteral("AUTORADIOBUTTON")) {
+        return new DialogButton<QRadioButton>(control.text, parent);
+    }
+    if (kind == QStringLiteral("COMBOBOX")) {
+        auto* list = new QComboBox(parent);
+        list->addItems(control.items);
+        return list;
     }
     if (kind == QStringLiteral("GROUPBOX")) {
         auto* group = new QGroupBox(control.text, parent);

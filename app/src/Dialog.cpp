@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -85,10 +86,21 @@ BOOL CDialog::Create() {
 
     QWidget* firstTabStop = nullptr;
     QWidget* previous = nullptr;
+    // A text's mnemonic focuses the control that follows it, as in a template.
+    QLabel* mnemonicLabel = nullptr;
     for (const auto& control : template_.controls) {
         QWidget* widget = tandrel::dialog::CreateControl(control, this, units_);
         if (widget == nullptr) {
             continue;
+        }
+        if (mnemonicLabel != nullptr && widget->focusPolicy() != Qt::NoFocus) {
+            mnemonicLabel->setBuddy(widget);
+            mnemonicLabel = nullptr;
+        }
+        if (auto* label = qobject_cast<QLabel*>(widget);
+            label != nullptr && control.text.contains(QLatin1Char('&')) &&
+            !control.HasStyle(QStringLiteral("SS_NOPREFIX"))) {
+            mnemonicLabel = label;
         }
         if (control.id != kNoId) {
             controls_.emplace(control.id, widget);

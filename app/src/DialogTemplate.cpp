@@ -64,7 +64,8 @@ std::optional<DialogTemplate> DialogTemplate::FromJson(const QByteArray& json) {
         const QJsonObject control = item.toObject();
         const std::optional<DialogRect> rect = ToRect(control["rect"]);
         const std::optional<ControlLayout> layout = ToLayout(control["layout"]);
-        if (!rect || !layout) {
+        const QJsonArray range = control["range"].toArray();
+        if (!rect || !layout || (!range.isEmpty() && range.size() != 2)) {
             return std::nullopt;
         }
         result.controls.push_back(ControlTemplate{
@@ -76,6 +77,9 @@ std::optional<DialogTemplate> DialogTemplate::FromJson(const QByteArray& json) {
             .text = control["text"].toString(),
             .icon = control["icon"].toInt(),
             .layout = *layout,
+            .items = ToStringList(control["items"]),
+            .minimum = range.isEmpty() ? 0 : range[0].toInt(),
+            .maximum = range.isEmpty() ? 0 : range[1].toInt(),
         });
     }
     return result;

@@ -2,6 +2,9 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
 
 #include <array>
 #include <cstring>
@@ -44,12 +47,30 @@ bool GetPathFromPicker(const QString& chosen, std::array<char, MAX_PATH>& buffer
     return true;
 }
 
+// The picker's list with its dates in the widgets' locale: Qt's file model
+// writes them in the locale of the environment ("8 Dec 2026 13:55" in the C
+// locale), where the program's widgets are Japanese ("2026/12/08 13:55").
+class LocalDates : public QIdentityProxyModel {
+  public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        constexpr int kDateColumn = 3;
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || index.column() != kDateColumn || files == nullptr) {
+            return QIdentityProxyModel::data(index, role);
+        }
+        return QLocale().toString(files->lastModified(mapToSource(index)), QLocale::ShortFormat);
+    }
+};
+
 }  // namespace
 
 std::optional<QString> ShowFolderPicker(const BROWSEINFO& bi) {
     QFileDialog picker(bi.hwndOwner, ToWidgetText(bi.lpszTitle != nullptr ? bi.lpszTitle : ""));
     picker.setFileMode(QFileDialog::Directory);
     picker.setOption(QFileDialog::ShowDirsOnly);
+    picker.setProxyModel(new LocalDates(&picker));
     // Blocks its owner only; without one the main dialog stays usable.
     picker.setWindowModality(Qt::WindowModal);
     if (bi.lpfn != nullptr) {

@@ -1,8 +1,10 @@
 #include "tandrel/dialog/OutputEdit.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
@@ -11,7 +13,10 @@
 #include <cmath>
 #include <cstddef>
 #include <new>
+#include <string>
 #include <utility>
+
+#include "tandrel/render/Markdown.h"
 
 // Scintilla's ILoader, as its include/ILoader.h declares it (the QScintilla
 // package does not install that header): a document filled apart from any
@@ -52,6 +57,28 @@ constexpr MenuEntry kPaste{"&Paste", QKeySequence::Paste, QsciScintillaBase::SCI
 constexpr MenuEntry kDelete{"Delete", QKeySequence::UnknownKey, QsciScintillaBase::SCI_CLEAR};
 constexpr MenuEntry kSelectAll{"Select All", QKeySequence::SelectAll,
                                QsciScintillaBase::SCI_SELECTALL};
+
+// The menu entry that copies the whole text as Markdown.
+constexpr const char* kCopyAsMarkdown = "Markdown としてコピー(&M)";
+
+// `text` as a Markdown fenced code block: lines ending in LF, the last one
+// too, inside a fence that no run of backticks in the text can close.
+std::string MarkdownBlock(std::string_view text) {
+    std::string lines;
+    lines.reserve(text.size() + 1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            lines += text[i];
+        } else if (i + 1 == text.size() || text[i + 1] != '\n') {
+            lines += '\n';
+        }
+    }
+    if (!lines.empty() && lines.back() != '\n') {
+        lines += '\n';
+    }
+    const std::string fence = tandrel::CodeFence(lines);
+    return fence + "text\n" + lines + fence + '\n';
+}
 
 void AddEntry(QMenu& menu, const MenuEntry& entry, bool enabled) {
     QString text = QCoreApplication::translate("QWidgetTextControl", entry.text);
@@ -204,7 +231,14 @@ void OutputEdit::contextMenuEvent(QContextMenuEvent* event) {
     AddEntry(menu, kDelete, editable && selected);
     menu.addSeparator();
     AddEntry(menu, kSelectAll, SendScintilla(SCI_GETLENGTH) > 0);
-    if (const QAction* chosen = menu.exec(event->globalPos()); chosen != nullptr) {
+    menu.addSeparator();
+    QAction* markdown = menu.addAction(QString::fromUtf8(kCopyAsMarkdown));
+    markdown->setEnabled(SendScintilla(SCI_GETLENGTH) > 0);
+    if (const QAction* chosen = menu.exec(event->globalPos()); chosen == markdown) {
+        const std::string block = MarkdownBlock(Text());
+        QGuiApplication::clipboard()->setText(
+            QString::fromUtf8(block.data(), static_cast<qsizetype>(block.size())));
+    } else if (chosen != nullptr) {
         SendScintilla(chosen->data().toUInt());
     }
 }

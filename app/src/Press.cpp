@@ -6,16 +6,9 @@
 #include <utility>
 
 #include "tandrel/dialog/WidgetText.h"
-#include "tandrel/render/PrefetchLookup.h"
+#include "tandrel/render/RenderWalk.h"
 
 namespace tandrel::dialog {
-namespace {
-
-// Thrown from the renderer's lookup when a stop is asked for: it unwinds the
-// rendering, whose text is dropped.
-struct Stopping {};
-
-}  // namespace
 
 Press::Press(PressRequest request, OutputEdit::Loader shown, std::function<void()> notify)
     : request_(std::move(request)), notify_(std::move(notify)) {
@@ -43,14 +36,15 @@ PressOutcome Press::TakeOutcome() {
 void Press::Run() noexcept {
     std::unique_ptr<CSerchFiles> engine;
     try {
-        morvash::WalkOptions walk;
-        walk.maxDepth = request_.maxDepth;
+        morvash::WalkOptions walk = request_.walk;
         walk.control = &control_;
+        RenderOptions render;
+        render.tree = request_.options;
+        AskWalkFor(render, walk);
         engine = std::make_unique<CSerchFiles>(request_.enginePath, request_.extensions, walk);
         if (!engine->WalkStopped()) {
             Render(*engine);
         }
-    } catch (const Stopping&) {
     } catch (...) {
         error_ = std::current_exception();
     }
@@ -63,24 +57,13 @@ void Press::Run() noexcept {
 
 void Press::Render(CSerchFiles& engine) {
     rendering_.store(true, std::memory_order_relaxed);
-    const TreeOptions& options = request_.options;
+    RenderOptions options;
+    options.tree = request_.options;
     CString text;
-    BuildResult result = BuildResult::Complete;
-    {
-        // Worker threads look the files up ahead of the renderer; they end
-        // before the engine does.
-        const auto prefetch = PrefetchFileInfo(engine, options.fileName);
-        result = BuildTreeText(
-            request_.rootLabel, *engine.gFc_GetListFiles(), engine.gFc_GetNumOfDir(),
-            engine.gFc_GetNumOfFile(),
-            [this, &prefetch](int index) {
-                if (control_.StopRequested()) {
-                    throw Stopping{};
-                }
-                lookedUp_.fetch_add(1, std::memory_order_relaxed);
-                return (*prefetch)(index);
-            },
-            options, text);
+    const BuildResult result = RenderWalk(engine, request_.rootLabel, options, text,
+                                          {.files = &lookedUp_, .stop = &control_});
+    if (result == BuildResult::Stopped) {
+        return;
     }
     if (result == BuildResult::Complete && !control_.StopRequested()) {
         std::string storage;

@@ -1,6 +1,5 @@
 #include "tandrel/dialog/TandrelApp.h"
 
-#include <QLibraryInfo>
 #include <QLocale>
 
 #include "morvash/platform/CodePage.h"
@@ -14,9 +13,10 @@ CTandrelApp::CTandrelApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationVersion(tandrel::dialog::LoadVersionInfo().fileVersion);
     setDesktopFileName(QStringLiteral("tandrel"));
     // The folder picker, the edits' context menus and the message boxes'
-    // buttons speak Japanese, as the rest of the program does.
-    if (qtTexts_.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    // buttons speak Japanese, as the rest of the program does, and write
+    // dates and numbers the Japanese way.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    if (qtTexts_.Load()) {
         installTranslator(&qtTexts_);
     }
 }

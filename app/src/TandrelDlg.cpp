@@ -9,12 +9,16 @@
 #include <memory>
 #include <utility>
 
+#include "morvash/platform/CodePage.h"
 #include "tandrel/dialog/AboutDlg.h"
 #include "tandrel/dialog/DataExchange.h"
+#include "tandrel/dialog/FolderDrop.h"
 #include "tandrel/dialog/MessageBox.h"
 #include "tandrel/dialog/PressProgress.h"
 #include "tandrel/dialog/Resources.h"
+#include "tandrel/dialog/SettingsDlg.h"
 #include "tandrel/dialog/WaitCursor.h"
+#include "tandrel/dialog/WidgetText.h"
 #include "tandrel/render/TreeText.h"
 
 using tandrel::dialog::OutputEdit;
@@ -27,6 +31,11 @@ namespace {
 
 // The folder the dialog opens with unless told another: the root of the file system.
 constexpr const char* kOpeningFolder = "/";
+
+// The window menu's entry for the settings, and what marks the settings
+// button (before its "...") while a setting differs from its default.
+constexpr const char* kSettingsMenu = "詳細設定(&D)...";
+constexpr QChar kSettingsMark = QLatin1Char('*');
 
 // A press shows its progress window once it has lasted this long, and then
 // updates the count this often.
@@ -69,8 +78,16 @@ BOOL CTandrelDlg::OnInitDialog() {
     if (auto* expand = qobject_cast<QPushButton*>(GetDlgItem(IDC_EXPAND))) {
         connect(expand, &QPushButton::clicked, this, &CTandrelDlg::OnExpand);
     }
+    if (auto* settings = qobject_cast<QPushButton*>(GetDlgItem(IDC_SETTINGS))) {
+        connect(settings, &QPushButton::clicked, this, &CTandrelDlg::OnSettings);
+        settingsText_ = settings->text();
+    }
+    tandrel::dialog::AcceptFolderDrops(this, [this](const QString& path) {
+        SetDlgItemText(IDC_FOLDER, tandrel::dialog::FromWidgetText(path));
+    });
 
     if (QMenu* pSysMenu = GetSystemMenu(); pSysMenu != nullptr) {
+        AppendMenu(pSysMenu, MF_STRING, IDM_SETTINGS, CString(platform::FromUtf8(kSettingsMenu)));
         const CString strAboutMenu = tandrel::dialog::LoadString(IDS_ABOUTBOX);
         if (!strAboutMenu.IsEmpty()) {
             AppendMenu(pSysMenu, MF_SEPARATOR);
@@ -97,6 +114,8 @@ void CTandrelDlg::OnSysCommand(UINT nID, LPARAM lParam) {
     if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg dlgAbout(this);
         dlgAbout.DoModal();
+    } else if ((nID & 0xFFF0) == IDM_SETTINGS) {
+        OnSettings();
     } else {
         CDialog::OnSysCommand(nID, lParam);
     }
@@ -113,14 +132,40 @@ void CTandrelDlg::OnBrowse() {
     }
 }
 
+void CTandrelDlg::OnSettings() {
+    if (pressLoop_ != nullptr) {
+        return;
+    }
+    CSettingsDlg dlg(m_settings, this);
+    if (dlg.DoModal() == IDOK) {
+        m_settings = dlg.Settings();
+        ShowSettingsMark();
+    }
+}
+
+void CTandrelDlg::ShowSettingsMark() {
+    auto* button = qobject_cast<QPushButton*>(GetDlgItem(IDC_SETTINGS));
+    if (button == nullptr) {
+        return;
+    }
+    QString text = settingsText_;
+    if (!m_settings.IsDefault()) {
+        const qsizetype dots = text.lastIndexOf(QStringLiteral("..."));
+        text.insert(dots < 0 ? text.size() : dots, kSettingsMark);
+    }
+    button->setText(text);
+}
+
 tandrel::TreeOptions CTandrelDlg::TreeOptionsFromFlags() const {
-    return tandrel::TreeOptions{
+    tandrel::TreeOptions options{
         .fileName = m_bFileName != FALSE,
         .extension = m_bExtension != FALSE,
         .size = m_bSize != FALSE,
         .timestamp = m_bTimestamp != FALSE,
         .noTreeLines = m_bNoTreeLines != FALSE,
     };
+    m_settings.ApplyTo(options);
+    return options;
 }
 
 void CTandrelDlg::OnOK() {
@@ -154,12 +199,15 @@ void CTandrelDlg::OnExpand() {
     const CString folder = GetDlgItemText(IDC_FOLDER);
     tandrel::RootFolder root = tandrel::PrepareRootFolder(folder, m_bRootFullPath);
 
+    morvash::WalkOptions walk;
+    walk.maxDepth = m_bNoSubfolders ? 0U : MAX_SEARCH_DEPTH;
+    m_settings.ApplyTo(walk);
     std::optional<PressOutcome> outcome = RunPress(
         PressRequest{
             .enginePath = std::move(root.enginePath),
             .rootLabel = std::move(root.rootLabel),
             .extensions = extensions,
-            .maxDepth = m_bNoSubfolders ? 0U : MAX_SEARCH_DEPTH,
+            .walk = std::move(walk),
             .options = TreeOptionsFromFlags(),
         },
         output->NewLoader());
@@ -196,6 +244,9 @@ std::optional<PressOutcome> CTandrelDlg::RunPress(PressRequest request, OutputEd
     QWidget* expand = GetDlgItem(IDC_EXPAND);
     const bool expandFocused = expand->hasFocus();
     expand->setEnabled(false);
+    // The settings wait for the press: they apply to the next one.
+    QWidget* settings = GetDlgItem(IDC_SETTINGS);
+    settings->setEnabled(false);
     PressProgress progress(this);
     connect(&progress, &PressProgress::stopRequested, this, &CTandrelDlg::StopPress);
     QTimer showProgress;
@@ -212,6 +263,7 @@ std::optional<PressOutcome> CTandrelDlg::RunPress(PressRequest request, OutputEd
 
     pressLoop_ = nullptr;
     expand->setEnabled(true);
+    settings->setEnabled(true);
     // Disabling 展開 moved its focus on; it comes back as after any button.
     if (expandFocused) {
         expand->setFocus(Qt::OtherFocusReason);

@@ -5,8 +5,11 @@
 # Prints each command's median wall time and the ratios the options must keep:
 #
 #   -s -t          / tree -a -U -s -D --noreport     at most 0.5
-#   --sort=name    / plain                           at most 1.2
+#   plain (sorted by name) / --sort=none             at most 1.2
 #   3 x --exclude  / plain                           at most 1.1
+#   --du           / plain                           at most 1.1
+#   --prune        / plain                           at most 1.1
+#   --color=always / plain, both --draw=narrow       at most 1.1
 #   --format=json  / plain                           at most 1.3
 #   --gitignore    / plain, on a git work tree       at most 1.5
 #     with .gitignore files (a copy of TREE100K, made once under WORK)
@@ -39,13 +42,17 @@ if [ ! -d "$repo/.git" ]; then
     git -C "$repo" init -q
 fi
 
-names=(tree tandrel-st plain sort exclude json git-plain gitignore)
+names=(tree tandrel-st plain unsorted exclude du prune narrow color json git-plain gitignore)
 commands=(
     "tree -a -U -s -D --noreport $tree"
     "$cli -s -t $tree"
     "$cli $tree"
-    "$cli --sort=name $tree"
+    "$cli --sort=none $tree"
     "$cli -I *.bak -I node_modules -I .git/ $tree"
+    "$cli --du $tree"
+    "$cli --prune $tree"
+    "$cli --draw=narrow $tree"
+    "$cli --draw=narrow --color=always $tree"
     "$cli --format=json $tree"
     "$cli $repo"
     "$cli --gitignore $repo"
@@ -75,7 +82,10 @@ ratio() {
 }
 echo
 ratio tandrel-st tree 0.5 "-s -t / tree -a -U -s -D"
-ratio sort plain 1.2 "--sort=name / plain"
+ratio plain unsorted 1.2 "plain (sorted) / --sort=none"
 ratio exclude plain 1.1 "3 x --exclude / plain"
+ratio du plain 1.1 "--du / plain"
+ratio prune plain 1.1 "--prune / plain"
+ratio color narrow 1.1 "--color=always / plain (narrow)"
 ratio json plain 1.3 "--format=json / plain"
 ratio gitignore git-plain 1.5 "--gitignore / plain (git tree)"

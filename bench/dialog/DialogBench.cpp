@@ -2,9 +2,9 @@
 // the text shown, on a folder (e.g. one made by tree-gen, bench/walk), and
 // splits it into its parts:
 //
-//   walk       constructing CSerchFiles (every file accepted, depth 32);
-//   rendering  BuildTreeText with the look-ahead lookup on worker threads,
-//              as a press renders;
+//   walk       constructing CSerchFiles (every file accepted, depth 32,
+//              each file's details read as its folder is read);
+//   rendering  RenderWalk, as a press renders;
 //   set text   putting the text into the output box: the conversion to the
 //              edit's UTF-8 and the load into a document (a press does this on
 //              its own thread), then showing the document on the window's
@@ -37,7 +37,7 @@
 #include "tandrel/dialog/ResourceIds.h"
 #include "tandrel/dialog/TandrelDlg.h"
 #include "tandrel/dialog/WidgetText.h"
-#include "tandrel/render/PrefetchLookup.h"
+#include "tandrel/render/RenderWalk.h"
 #include "tandrel/render/TreeText.h"
 
 namespace {
@@ -124,15 +124,11 @@ int main(int argc, char* argv[]) {
         }
         CString text;
         walk.push_back(Time([&] {
-            CSerchFiles engine(root.enginePath, "", MAX_SEARCH_DEPTH);
+            morvash::WalkOptions options;
+            tandrel::AskWalkFor({}, options);
+            CSerchFiles engine(root.enginePath, "", options);
             lines = engine.gFc_GetListFiles()->GetSize();
-            render.push_back(Time([&] {
-                const auto prefetch = tandrel::PrefetchFileInfo(engine, true);
-                tandrel::BuildTreeText(
-                    root.rootLabel, *engine.gFc_GetListFiles(), engine.gFc_GetNumOfDir(),
-                    engine.gFc_GetNumOfFile(),
-                    [&prefetch](int index) { return (*prefetch)(index); }, {}, text);
-            }));
+            render.push_back(Time([&] { tandrel::RenderWalk(engine, root.rootLabel, {}, text); }));
         }));
         walk.back() -= render.back();
 
@@ -170,8 +166,7 @@ int main(int argc, char* argv[]) {
     std::printf("folder %s: %d listing lines, %ld lines in the output box, median of %d runs\n",
                 folder.c_str(), lines, shownLines, runs);
     std::printf("  walk       %9.1f ms\n", Median(walk));
-    std::printf("  rendering  %9.1f ms  (look-ahead lookup on %u worker threads)\n", Median(render),
-                tandrel::DefaultPrefetchWorkers());
+    std::printf("  rendering  %9.1f ms\n", Median(render));
     std::printf(
         "  set text   %9.1f ms  (load %.1f ms off the window's thread, show %.1f ms on it;"
         " then %.1f ms to repaint)\n",

@@ -4,12 +4,21 @@
 //   tree-gen SHAPE ENTRIES FOLDER [SEED]
 //
 // SHAPE is one of
-//   wide   one folder of ENTRIES files;
-//   deep   a chain of 40 folders, the other entries spread over its levels;
-//   mixed  a realistic tree: folders of 0-40 files (now and then up to 400)
-//          and a few subfolders, fewer further down, to depth 12; some names
-//          are Japanese (UTF-8), some hold blanks.
-// ENTRIES counts files and folders below FOLDER, which must not exist yet.
+//   wide     one folder of ENTRIES files;
+//   deep     a chain of 40 folders, the other entries spread over its levels;
+//   mixed    a realistic tree: folders of 0-40 files (now and then up to 400)
+//            and a few subfolders, fewer further down, to depth 12; some names
+//            are Japanese (UTF-8), some hold blanks;
+//   grid     ENTRIES written AxB: A folders side by side, B files in each;
+//   chain    ENTRIES written AxB: A levels (FOLDER and A - 1 folders, each in
+//            the one before), B files on each level;
+//   folders  ENTRIES empty folders side by side;
+//   singles  ENTRIES folders side by side, one file in each (2 x ENTRIES);
+//   long     ENTRIES files whose names are 200 to 255 bytes long;
+//   links    ENTRIES symbolic links, every second one dangling, the others to
+//            the one file beside them (ENTRIES + 1).
+// Unless the shape says otherwise, ENTRIES counts files and folders below
+// FOLDER, which must not exist yet.
 // Files are empty or sparse (sizes set with ftruncate), so a tree of a million
 // entries costs little disk beyond its inodes; last-write times vary over 2000
 // to 2024. The same SEED (default 1) gives the same tree.
@@ -18,11 +27,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -86,6 +97,14 @@ class Generator {
         const Instant times[] = {{0, UTIME_OMIT}, randomTime()};
         ::futimens(fd, times);
         ::close(fd);
+        ++files_;
+    }
+
+    // Makes the symbolic link `name` in `dir`, pointing at `target`.
+    void link(int dir, const std::string& name, const std::string& target) {
+        if (::symlinkat(target.c_str(), dir, name.c_str()) != 0) {
+            Die("symlink " + name);
+        }
         ++files_;
     }
 
@@ -177,6 +196,70 @@ void Deep(Generator& gen, int root, std::uint64_t entries) {
     ::close(dir);
 }
 
+void Grid(Generator& gen, int root, std::uint64_t folders, std::uint64_t files) {
+    for (std::uint64_t i = 0; i < folders; ++i) {
+        const int dir = gen.folder(root, gen.folderName(i));
+        for (std::uint64_t k = 0; k < files; ++k) {
+            gen.file(dir, gen.fileName(k));
+        }
+        ::close(dir);
+    }
+}
+
+void Chain(Generator& gen, int root, std::uint64_t levels, std::uint64_t files) {
+    int dir = ::dup(root);
+    for (std::uint64_t level = 0; level < levels; ++level) {
+        if (level > 0) {
+            const int next = gen.folder(dir, "level" + std::to_string(level));
+            ::close(dir);
+            dir = next;
+        }
+        for (std::uint64_t k = 0; k < files; ++k) {
+            gen.file(dir, gen.fileName(k));
+        }
+    }
+    ::close(dir);
+}
+
+void Folders(Generator& gen, int root, std::uint64_t entries) {
+    for (std::uint64_t i = 0; i < entries; ++i) {
+        ::close(gen.folder(root, gen.folderName(i)));
+    }
+}
+
+void Singles(Generator& gen, int root, std::uint64_t entries) {
+    for (std::uint64_t i = 0; i < entries; ++i) {
+        const int dir = gen.folder(root, gen.folderName(i));
+        gen.file(dir, gen.fileName(i));
+        ::close(dir);
+    }
+}
+
+// A name of 200 to 255 bytes: an ordinary file name (unique by its serial)
+// behind a run of words cut to the length drawn.
+void LongNames(Generator& gen, int root, std::uint64_t entries) {
+    std::string filler;
+    while (filler.size() < 255) {
+        for (const std::string_view word : kWords) {
+            filler += word;
+            filler += '_';
+        }
+    }
+    for (std::uint64_t i = 0; i < entries; ++i) {
+        const std::string tail = gen.fileName(i);
+        const std::size_t length = 200 + gen.random().below(56);
+        gen.file(root, filler.substr(0, length - tail.size()) + tail);
+    }
+}
+
+void Links(Generator& gen, int root, std::uint64_t entries) {
+    const std::string target = "target.txt";
+    gen.file(root, target);
+    for (std::uint64_t i = 0; i < entries; ++i) {
+        gen.link(root, gen.fileName(i), i % 2 == 0 ? target : "missing-" + std::to_string(i));
+    }
+}
+
 // Fills folders picked at random from those made but not yet filled, so the
 // tree grows at every depth at once, as real trees do. Folders waiting to be
 // filled are kept as paths, not descriptors, so there is no limit on them.
@@ -226,15 +309,25 @@ void Mixed(Generator& gen, int root, std::uint64_t entries) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    constexpr const char* kUsage =
+        "usage: tree-gen wide|deep|mixed|folders|singles|long|links ENTRIES FOLDER [SEED]\n"
+        "       tree-gen grid|chain AxB FOLDER [SEED]\n";
     if (argc < 4 || argc > 5) {
-        std::fprintf(stderr, "usage: tree-gen wide|deep|mixed ENTRIES FOLDER [SEED]\n");
+        std::fputs(kUsage, stderr);
         return 2;
     }
     const std::string_view shape = argv[1];
-    const std::uint64_t entries = std::strtoull(argv[2], nullptr, 10);
+    // ENTRIES, or the two counts of "AxB" for grid and chain.
+    char* end = nullptr;
+    const std::uint64_t entries = std::strtoull(argv[2], &end, 10);
+    const bool paired = shape == "grid" || shape == "chain";
+    const std::uint64_t each = paired && *end == 'x' ? std::strtoull(end + 1, &end, 10) : 0;
     const std::uint64_t seed = argc == 5 ? std::strtoull(argv[4], nullptr, 10) : 1;
-    if (shape != "wide" && shape != "deep" && shape != "mixed") {
-        std::fprintf(stderr, "tree-gen: unknown shape %s\n", argv[1]);
+    constexpr std::string_view kShapes[] = {"wide",    "deep",    "mixed", "grid", "chain",
+                                            "folders", "singles", "long",  "links"};
+    if (std::find(std::begin(kShapes), std::end(kShapes), shape) == std::end(kShapes) ||
+        *end != '\0' || (paired && each == 0)) {
+        std::fputs(kUsage, stderr);
         return 2;
     }
     if (::mkdir(argv[3], 0755) != 0) {
@@ -249,8 +342,20 @@ int main(int argc, char** argv) {
         Wide(gen, root, entries);
     } else if (shape == "deep") {
         Deep(gen, root, entries);
-    } else {
+    } else if (shape == "mixed") {
         Mixed(gen, root, entries);
+    } else if (shape == "grid") {
+        Grid(gen, root, entries, each);
+    } else if (shape == "chain") {
+        Chain(gen, root, entries, each);
+    } else if (shape == "folders") {
+        Folders(gen, root, entries);
+    } else if (shape == "singles") {
+        Singles(gen, root, entries);
+    } else if (shape == "long") {
+        LongNames(gen, root, entries);
+    } else {
+        Links(gen, root, entries);
     }
     ::close(root);
     std::printf("%s: %llu entries (%llu folders, %llu files)\n", argv[3],

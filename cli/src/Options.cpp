@@ -1,171 +1,390 @@
 #include "Options.h"
 
-#include <CLI/CLI.hpp>
-#include <map>
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <iterator>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "morvash/SerchFiles.h"
+#include "tandrel/render/Patterns.h"
 
 namespace tandrel::cli {
+namespace {
 
-const std::string_view kHelp =
-    R"(Draws FOLDER (default: the current folder) as a tree of box-drawing
-connectors, ending with the number of directories and files found.
+// The declared options, in the help's order. Parse() below gives each its meaning.
+constexpr std::array kOptions = {
+    DeclaredOption{'e', "extensions", Value::Required, "TEXT"},
+    DeclaredOption{'i', "ignore-case", Value::None, ""},
+    DeclaredOption{'d', "dirs-only", Value::None, ""},
+    DeclaredOption{'1', "no-subfolders", Value::None, ""},
+    DeclaredOption{'L', "max-depth", Value::Required, "N"},
+    DeclaredOption{'I', "exclude", Value::Required, "GLOB"},
+    DeclaredOption{'P', "include", Value::Required, "GLOB"},
+    DeclaredOption{'\0', "matchdirs", Value::None, ""},
+    DeclaredOption{'\0', "prune", Value::None, ""},
+    DeclaredOption{'\0', "no-hidden", Value::None, ""},
+    DeclaredOption{'\0', "gitignore", Value::None, ""},
+    DeclaredOption{'\0', "one-file-system", Value::None, ""},
+    DeclaredOption{'\0', "sort", Value::Required, "KEY"},
+    DeclaredOption{'r', "reverse", Value::None, ""},
+    DeclaredOption{'\0', "dirs-first", Value::None, ""},
+    DeclaredOption{'x', "no-ext", Value::None, ""},
+    DeclaredOption{'s', "size", Value::None, ""},
+    DeclaredOption{'h', "human", Value::None, ""},
+    DeclaredOption{'\0', "si", Value::None, ""},
+    DeclaredOption{'\0', "du", Value::None, ""},
+    DeclaredOption{'t', "time", Value::None, ""},
+    DeclaredOption{'\0', "local-time", Value::None, ""},
+    DeclaredOption{'\0', "time-format", Value::Required, "FORMAT"},
+    DeclaredOption{'\0', "links", Value::None, ""},
+    DeclaredOption{'\0', "color", Value::Optional, "WHEN"},
+    DeclaredOption{'n', "no-lines", Value::None, ""},
+    DeclaredOption{'f', "full-path", Value::None, ""},
+    DeclaredOption{'\0', "draw", Value::Required, "STYLE"},
+    DeclaredOption{'\0', "narrow", Value::None, ""},
+    DeclaredOption{'\0', "crlf", Value::None, ""},
+    DeclaredOption{'\0', "format", Value::Required, "FORMAT"},
+    DeclaredOption{'o', "output", Value::Required, "FILE"},
+    DeclaredOption{'\0', "no-progress", Value::None, ""},
+    DeclaredOption{'\0', "threads", Value::Required, "N"},
+    DeclaredOption{'\0', "help", Value::None, ""},
+    DeclaredOption{'V', "version", Value::None, ""},
+};
 
-What is listed:
-  -e, --extensions=TEXT  list only the files whose extension (what follows
-                         the last ".") is one of the blank-separated tokens
-                         of TEXT, e.g. "c h"; an empty token accepts all
-  -i, --ignore-case      compare extensions without regard to ASCII case
-  -d, --dirs-only        list folders only
-  -1, --no-subfolders    list the folder's own entries only
-  -L, --max-depth=N      list entries down to N levels below FOLDER (1-32);
-                         folders on level N are listed but not entered
-  -I, --exclude=GLOB     leave out entries whose name matches GLOB (*, ?,
-                         [...]; "*" matches a leading dot), and do not enter
-                         such folders; a GLOB ending in "/" matches folders
-                         only; may be given many times
-      --no-hidden        leave out entries whose name begins with "."
-      --gitignore        leave out what git ignores, and .git, when FOLDER
-                         lies in a git work tree
-      --one-file-system  list, but do not enter, folders on other devices
-      --sort=KEY         order each folder's entries by KEY: none (the file
-                         system's order, the default), name, version (as
-                         ls -v), size (largest first), mtime (newest first)
-  -r, --reverse          reverse the order
-      --dirs-first       put folders before files within each folder
+template <typename T>
+using Named = std::pair<std::string_view, T>;
 
-How it is drawn:
-  -x, --no-ext           show file names without their extension
-  -s, --size             add each file's size (B, KB, MB in powers of 1000)
-  -t, --time             add each file's last-write time (UTC + 9 hours)
-  -n, --no-lines         draw every connector and column as blanks
-  -f, --full-path        show FOLDER as typed on the first line
-      --draw=STYLE       the pieces in front of each entry: dialog (as the
-                         dialog's output box), narrow (empty columns as two
-                         spaces) or ascii ("|- ", "`- "); narrow and ascii
-                         line the size and time columns up with spaces.
-                         Default: $TANDREL_DRAW if set, else narrow when
-                         standard output is a UTF-8 terminal, else dialog
-      --narrow           the same as --draw=narrow
-      --crlf             end lines with CR LF, none after the summary line
+constexpr std::array<Named<morvash::SortKey>, 5> kSortKeys = {{
+    {"name", morvash::SortKey::Name},
+    {"version", morvash::SortKey::Version},
+    {"size", morvash::SortKey::Size},
+    {"mtime", morvash::SortKey::MTime},
+    {"none", morvash::SortKey::None},
+}};
+constexpr std::array<Named<DrawStyle>, 3> kDrawStyles = {{
+    {"dialog", DrawStyle::Dialog},
+    {"narrow", DrawStyle::Narrow},
+    {"ascii", DrawStyle::Ascii},
+}};
+constexpr std::array<Named<OutputFormat>, 3> kFormats = {{
+    {"text", OutputFormat::Text},
+    {"markdown", OutputFormat::Markdown},
+    {"json", OutputFormat::Json},
+}};
+constexpr std::array<Named<ColorWhen>, 3> kColorWhens = {{
+    {"auto", ColorWhen::Auto},
+    {"always", ColorWhen::Always},
+    {"never", ColorWhen::Never},
+}};
 
-Output:
-      --format=FORMAT    text (the default), markdown (the text in a fenced
-                         code block, drawn narrow unless --draw says
-                         otherwise) or json (one UTF-8 JSON document)
-  -o, --output=FILE      write to FILE, replacing it only once the output is
-                         complete; on failure FILE keeps what it held
-      --no-progress      show no progress line (shown only on a terminal's
-                         standard error, after half a second)
-      --threads=N        read N folders, and look N files up, at once (1 to
-                         256; 1 reads on one thread). Default:
-                         $TANDREL_THREADS if set, else 16: reading mostly
-                         waits for the disk or the network, so more threads
-                         than cores pay off
-  -h, --help             show this help and exit
-  -V, --version          show the version and exit
+// The number of single-letter edits (one left out, added or changed, or two
+// neighbours swapped) that turn `a` into `b`.
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) {
+        for (std::size_t j = 0; j <= b.size(); ++j) {
+            if (i == 0 || j == 0) {
+                d[i][j] = i + j;
+                continue;
+            }
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
+                                d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+            }
+        }
+    }
+    return d[a.size()][b.size()];
+}
 
-Exit status:
-  0  success
-  1  a folder lies 32 or more levels deep (nothing is written; use -L N)
-  2  bad usage
-  3  the output could not be written
-  4  some folder could not be read (the rest is written)
-)";
+std::string WithoutHyphens(std::string_view text) {
+    std::string kept;
+    std::copy_if(text.begin(), text.end(), std::back_inserter(kept),
+                 [](char c) { return c != '-'; });
+    return kept;
+}
+
+// A usage error, thrown inside the parser and returned by ParseOptions.
+struct UsageError {
+    std::string message;
+};
+
+// Reads the command line: each option is handed to `apply` with the name it
+// was given as ("-L", "--sort") and its value, each other argument to `operand`.
+class Parser {
+  public:
+    template <typename Apply, typename Operand>
+    static void Run(std::span<const std::string> args, Apply apply, Operand operand) {
+        bool options = true;
+        for (std::size_t k = 0; k < args.size(); ++k) {
+            const std::string& arg = args[k];
+            if (!options || arg == "-" || !arg.starts_with('-')) {
+                operand(arg);
+            } else if (arg == "--") {
+                options = false;
+            } else if (arg.starts_with("--")) {
+                const std::size_t equals = arg.find('=');
+                const std::string_view name = std::string_view(arg).substr(2, equals - 2);
+                const DeclaredOption& option = Long(name, arg.substr(0, equals));
+                const std::string typed = "--" + std::string(name);
+                if (equals != std::string::npos) {
+                    if (option.value == Value::None) {
+                        throw UsageError{"option '" + typed + "' takes no value ('" + arg + "')"};
+                    }
+                    apply(option, typed, std::optional<std::string>(arg.substr(equals + 1)));
+                } else if (option.value == Value::Required) {
+                    apply(option, typed, std::optional<std::string>(Next(args, k, typed)));
+                } else {
+                    apply(option, typed, std::optional<std::string>());
+                }
+            } else {
+                for (std::size_t at = 1; at < arg.size(); ++at) {
+                    const DeclaredOption& option = Short(arg[at]);
+                    const std::string typed = std::string("-") + arg[at];
+                    if (option.value == Value::None) {
+                        apply(option, typed, std::optional<std::string>());
+                        continue;
+                    }
+                    apply(option, typed,
+                          std::optional<std::string>(at + 1 < arg.size() ? arg.substr(at + 1)
+                                                                         : Next(args, k, typed)));
+                    break;
+                }
+            }
+        }
+    }
+
+  private:
+    static const DeclaredOption& Long(std::string_view name, const std::string& typed) {
+        for (const DeclaredOption& option : kOptions) {
+            if (option.longName == name) {
+                return option;
+            }
+        }
+        std::vector<std::string_view> names;
+        for (const DeclaredOption& option : kOptions) {
+            names.push_back(option.longName);
+        }
+        std::string message = "unknown option '" + typed + "'";
+        if (const auto meant = DidYouMean(name, names)) {
+            message += "; did you mean '--" + std::string(*meant) + "'?";
+        }
+        throw UsageError{message};
+    }
+
+    static const DeclaredOption& Short(char letter) {
+        for (const DeclaredOption& option : kOptions) {
+            if (option.shortName == letter && letter != '\0') {
+                return option;
+            }
+        }
+        std::string message = "unknown option '-";
+        message += letter;
+        message += '\'';
+        throw UsageError{message};
+    }
+
+    static std::string Next(std::span<const std::string> args, std::size_t& k,
+                            const std::string& typed) {
+        if (k + 1 >= args.size()) {
+            throw UsageError{"option '" + typed + "' needs a value"};
+        }
+        return args[++k];
+    }
+};
+
+// Returns the value `text` names among `names`, or throws the usage error
+// that lists them.
+template <typename T, std::size_t N>
+T Choose(const std::array<Named<T>, N>& names, const std::string& typed, const std::string& text) {
+    std::vector<std::string_view> accepted;
+    for (const auto& [name, value] : names) {
+        if (name == text) {
+            return value;
+        }
+        accepted.push_back(name);
+    }
+    std::string message = "invalid value '" + text + "' for " + typed + " (accepted: ";
+    for (std::size_t k = 0; k < accepted.size(); ++k) {
+        message += (k > 0 ? ", " : "") + std::string(accepted[k]);
+    }
+    message += ")";
+    if (const auto meant = DidYouMean(text, accepted)) {
+        message += "; did you mean '" + std::string(*meant) + "'?";
+    }
+    throw UsageError{message};
+}
+
+unsigned int Number(const std::string& typed, const std::string& text, unsigned int low,
+                    unsigned int high) {
+    unsigned int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low ||
+        value > high) {
+        throw UsageError{"invalid value '" + text + "' for " + typed + " (accepted: " +
+                         std::to_string(low) + " to " + std::to_string(high) + ")"};
+    }
+    return value;
+}
+
+// Appends each alternative of "a|b" to `patterns`.
+void AddAlternatives(std::vector<std::string>& patterns, std::string_view text) {
+    for (std::string& pattern : SplitPatterns(text, false)) {
+        patterns.push_back(std::move(pattern));
+    }
+}
+
+// Gives the declared `option`, given as `typed` with the value `given`, its
+// meaning in `options`.
+void Apply(Options& options, const DeclaredOption& option, const std::string& typed,
+           const std::optional<std::string>& given, bool& narrow) {
+    const std::string value = given.value_or("");
+    const std::string_view name = option.longName;
+    if (name == "extensions") {
+        options.extensions = value;
+    } else if (name == "ignore-case") {
+        options.ignoreCase = true;
+    } else if (name == "dirs-only") {
+        options.dirsOnly = true;
+    } else if (name == "no-subfolders") {
+        options.noSubfolders = true;
+    } else if (name == "max-depth") {
+        options.levels = Number(typed, value, 1, MAX_SEARCH_DEPTH);
+    } else if (name == "exclude") {
+        AddAlternatives(options.exclude, value);
+    } else if (name == "include") {
+        AddAlternatives(options.include, value);
+    } else if (name == "matchdirs") {
+        options.matchDirs = true;
+    } else if (name == "prune") {
+        options.prune = true;
+    } else if (name == "no-hidden") {
+        options.noHidden = true;
+    } else if (name == "gitignore") {
+        options.gitignore = true;
+    } else if (name == "one-file-system") {
+        options.oneFileSystem = true;
+    } else if (name == "sort") {
+        options.sort = Choose(kSortKeys, typed, value);
+    } else if (name == "reverse") {
+        options.reverse = true;
+    } else if (name == "dirs-first") {
+        options.dirsFirst = true;
+    } else if (name == "no-ext") {
+        options.noExtension = true;
+    } else if (name == "size") {
+        options.size = true;
+    } else if (name == "human") {
+        options.size = true;
+        options.sizeUnits = SizeUnits::Binary;
+    } else if (name == "si") {
+        options.size = true;
+        options.sizeUnits = SizeUnits::Decimal;
+    } else if (name == "du") {
+        options.size = true;
+        options.du = true;
+    } else if (name == "time") {
+        options.time = true;
+    } else if (name == "local-time") {
+        options.time = true;
+        options.localTime = true;
+    } else if (name == "time-format") {
+        options.time = true;
+        options.timeFormat = value;
+    } else if (name == "links") {
+        options.links = true;
+    } else if (name == "color") {
+        options.color = given ? Choose(kColorWhens, typed, value) : ColorWhen::Always;
+    } else if (name == "no-lines") {
+        options.noLines = true;
+    } else if (name == "full-path") {
+        options.fullPath = true;
+    } else if (name == "draw") {
+        options.draw = Choose(kDrawStyles, typed, value);
+    } else if (name == "narrow") {
+        narrow = true;
+    } else if (name == "crlf") {
+        options.crlf = true;
+    } else if (name == "format") {
+        options.format = Choose(kFormats, typed, value);
+    } else if (name == "output") {
+        options.output = value;
+    } else if (name == "no-progress") {
+        options.noProgress = true;
+    } else if (name == "threads") {
+        options.threads = Number(typed, value, 1, kMaxThreads);
+    } else if (name == "help") {
+        options.help = true;
+    } else if (name == "version") {
+        options.version = true;
+    }
+}
+
+}  // namespace
+
+std::span<const DeclaredOption> DeclaredOptions() {
+    return kOptions;
+}
 
 std::optional<DrawStyle> DrawStyleNamed(std::string_view name) {
-    if (name == "dialog") {
-        return DrawStyle::Dialog;
-    }
-    if (name == "narrow") {
-        return DrawStyle::Narrow;
-    }
-    if (name == "ascii") {
-        return DrawStyle::Ascii;
+    for (const auto& [styleName, style] : kDrawStyles) {
+        if (styleName == name) {
+            return style;
+        }
     }
     return std::nullopt;
 }
 
-std::optional<std::string> ParseOptions(std::span<const std::string> args, Options& options) {
-    CLI::App app;
-    app.set_help_flag();
-    // A flag takes no value: "--size=false" is a usage error, not a way to clear it.
-    app.option_defaults()->disable_flag_override();
-    const auto last = CLI::MultiOptionPolicy::TakeLast;
-    app.add_option("-e,--extensions", options.extensions)->multi_option_policy(last);
-    app.add_flag("-i,--ignore-case", options.ignoreCase);
-    app.add_flag("-d,--dirs-only", options.dirsOnly);
-    app.add_flag("-x,--no-ext", options.noExtension);
-    app.add_flag("-s,--size", options.size);
-    app.add_flag("-t,--time", options.time);
-    app.add_flag("-n,--no-lines", options.noLines);
-    app.add_flag("-f,--full-path", options.fullPath);
-    app.add_flag("-1,--no-subfolders", options.noSubfolders);
-    app.add_option_function<unsigned int>("-L,--max-depth",
-                                          [&options](unsigned int n) { options.levels = n; })
-        ->check(CLI::Range(1u, unsigned{MAX_SEARCH_DEPTH}))
-        ->multi_option_policy(last);
-    app.add_option("-I,--exclude", options.exclude)
-        ->expected(1)
-        ->allow_extra_args(false)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-    app.add_flag("--no-hidden", options.noHidden);
-    app.add_flag("--gitignore", options.gitignore);
-    app.add_flag("--one-file-system", options.oneFileSystem);
-    const std::map<std::string, morvash::SortKey> sortKeys{
-        {"none", morvash::SortKey::None},       {"name", morvash::SortKey::Name},
-        {"version", morvash::SortKey::Version}, {"size", morvash::SortKey::Size},
-        {"mtime", morvash::SortKey::MTime},
-    };
-    app.add_option("--sort", options.sort)
-        ->transform(CLI::CheckedTransformer(sortKeys))
-        ->multi_option_policy(last);
-    app.add_flag("-r,--reverse", options.reverse);
-    app.add_flag("--dirs-first", options.dirsFirst);
-    app.add_flag("--crlf", options.crlf);
-    app.add_option_function<std::string>(
-           "--draw", [&options](const std::string& name) { options.draw = DrawStyleNamed(name); })
-        ->check(CLI::IsMember({"dialog", "narrow", "ascii"}))
-        ->multi_option_policy(last);
-    bool narrow = false;
-    app.add_flag("--narrow", narrow);
-    const std::map<std::string, OutputFormat> formats{
-        {"text", OutputFormat::Text},
-        {"markdown", OutputFormat::Markdown},
-        {"json", OutputFormat::Json},
-    };
-    app.add_option("--format", options.format)
-        ->transform(CLI::CheckedTransformer(formats))
-        ->multi_option_policy(last);
-    app.add_option_function<std::string>(
-           "-o,--output", [&options](const std::string& file) { options.output = file; })
-        ->multi_option_policy(last);
-    app.add_flag("--no-progress", options.noProgress);
-    app.add_option_function<unsigned int>("--threads",
-                                          [&options](unsigned int n) { options.threads = n; })
-        ->check(CLI::Range(1u, kMaxThreads))
-        ->multi_option_policy(last);
-    app.add_flag("-h,--help", options.help);
-    app.add_flag("-V,--version", options.version);
-    app.add_option("FOLDER", options.folder);
-
-    // CLI11 takes the arguments in reverse order. It reads "--name=" as a
-    // missing value and would take the next argument instead, so an empty
-    // value is handed over as an argument of its own.
-    std::vector<std::string> reversed;
-    for (auto arg = args.rbegin(); !args.empty() && arg != args.rend() - 1; ++arg) {
-        if (arg->starts_with("--") && arg->find('=') == arg->size() - 1) {
-            reversed.emplace_back();
-            reversed.push_back(arg->substr(0, arg->size() - 1));
-        } else {
-            reversed.push_back(*arg);
+std::optional<std::string_view> DidYouMean(std::string_view typed,
+                                           std::span<const std::string_view> candidates) {
+    // Close enough: two edits at most, and fewer than a third of the letters;
+    // or the same letters once hyphens are left out. The closest wins, the
+    // first given among equals.
+    std::optional<std::string_view> best;
+    std::size_t bestDistance = 0;
+    const std::string plain = WithoutHyphens(typed);
+    for (const std::string_view candidate : candidates) {
+        const std::size_t distance =
+            plain == WithoutHyphens(candidate) ? 0 : EditDistance(typed, candidate);
+        const std::size_t allowed = std::min<std::size_t>(2, (candidate.size() + 2) / 3);
+        if (distance <= allowed && (!best || distance < bestDistance)) {
+            best = candidate;
+            bestDistance = distance;
         }
     }
+    return best;
+}
+
+std::optional<std::string> ParseOptions(std::span<const std::string> args, Options& options) {
+    bool narrow = false;
+    std::optional<std::string> folder;
     try {
-        app.parse(reversed);
-    } catch (const CLI::ParseError& error) {
-        return std::string(error.what());
+        Parser::Run(
+            args.empty() ? args : args.subspan(1),
+            [&](const DeclaredOption& option, const std::string& typed,
+                const std::optional<std::string>& value) {
+                Apply(options, option, typed, value, narrow);
+            },
+            [&](const std::string& operand) {
+                if (folder) {
+                    throw UsageError{"one FOLDER at most: '" + operand + "' follows '" + *folder +
+                                     "'"};
+                }
+                folder = operand;
+            });
+        if (options.noSubfolders && options.levels) {
+            throw UsageError{"-1 (the folder's own entries) and -L " +
+                             std::to_string(*options.levels) +
+                             " contradict each other: give one of them"};
+        }
+    } catch (const UsageError& error) {
+        return error.message;
+    }
+    if (folder) {
+        options.folder = *folder;
     }
     if (narrow && !options.draw) {
         options.draw = DrawStyle::Narrow;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Options.h"
+#include "tandrel/render/Markdown.h"
 
 namespace tandrel::cli {
 
@@ -42,9 +43,10 @@ void WriteText(std::string_view text, bool crlf, std::ostream& out) {
 }
 
 void WriteMarkdown(std::string_view text, bool crlf, std::ostream& out) {
-    out << "```text" << (crlf ? "\r\n" : "\n");
+    const std::string fence = CodeFence(text);
+    out << fence << "text" << (crlf ? "\r\n" : "\n");
     WriteText(text, crlf, out);
-    out << (crlf ? "\r\n```" : "```\n");
+    out << (crlf ? "\r\n" : "") << fence << (crlf ? "" : "\n");
 }
 
 int FinishOutput(std::ostream& out, std::ostream& err) {

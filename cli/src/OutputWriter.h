@@ -13,7 +13,8 @@ namespace tandrel::cli {
 void WriteText(std::string_view text, bool crlf, std::ostream& out);
 
 /// Writes the tree text as WriteText does, inside a Markdown fenced code
-/// block: "```text", the text, "```".
+/// block: a fence of backticks longer than any run in the text, "text", the
+/// text, the fence.
 void WriteMarkdown(std::string_view text, bool crlf, std::ostream& out);
 
 /// Flushes `out` and returns the exit status its state gives: 0, or 3 after

@@ -20,15 +20,13 @@ std::string Grouped(std::uint64_t value) {
 
 }  // namespace
 
-std::string ProgressText(std::uint64_t entries, std::uint64_t folders, std::uint64_t lookedUp) {
-    return Grouped(entries) + " entries in " + Grouped(folders) + " folders, " + Grouped(lookedUp) +
-           " files looked up";
+std::string ProgressText(std::uint64_t entries, std::uint64_t folders) {
+    return Grouped(entries) + " entries in " + Grouped(folders) + " folders";
 }
 
 ProgressLine::ProgressLine(std::ostream& err, const morvash::WalkControl& walk,
-                           const std::atomic<std::uint64_t>& lookedUp,
                            std::chrono::milliseconds delay, std::chrono::milliseconds interval)
-    : err_(err), walk_(walk), lookedUp_(lookedUp) {
+    : err_(err), walk_(walk) {
     thread_ = std::thread([this, delay, interval] {
         std::unique_lock lock(mutex_);
         if (wake_.wait_for(lock, delay, [this] { return stopping_; })) {
@@ -45,10 +43,7 @@ ProgressLine::~ProgressLine() {
 }
 
 void ProgressLine::show() {
-    err_ << kErase
-         << ProgressText(walk_.Entries(), walk_.Folders(),
-                         lookedUp_.load(std::memory_order_relaxed))
-         << std::flush;
+    err_ << kErase << ProgressText(walk_.Entries(), walk_.Folders()) << std::flush;
     shown_ = true;
 }
 

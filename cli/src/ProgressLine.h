@@ -1,11 +1,10 @@
 #pragma once
 
-// The status line of a long run on a terminal's standard error: entries and
-// folders walked so far, then files looked up. A thread of its own shows it
-// once the run has taken longer than a delay, updates it at most once per
-// interval, and erases it when stopped, before the tree is written.
+// The status line of a long run on a terminal's standard error: the entries
+// and folders walked so far. A thread of its own shows it once the run has
+// taken longer than a delay, updates it at most once per interval, and
+// erases it when stopped, before the tree is written.
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -19,14 +18,13 @@
 namespace tandrel::cli {
 
 /// Returns the status line's text for the counts.
-std::string ProgressText(std::uint64_t entries, std::uint64_t folders, std::uint64_t lookedUp);
+std::string ProgressText(std::uint64_t entries, std::uint64_t folders);
 
 class ProgressLine {
   public:
-    /// Starts watching `walk` and `lookedUp` (both must outlive this object);
-    /// the line goes to `err`, which nothing else may write to until Stop.
+    /// Starts watching `walk` (which must outlive this object); the line goes
+    /// to `err`, which nothing else may write to until Stop.
     ProgressLine(std::ostream& err, const morvash::WalkControl& walk,
-                 const std::atomic<std::uint64_t>& lookedUp,
                  std::chrono::milliseconds delay = std::chrono::milliseconds(500),
                  std::chrono::milliseconds interval = std::chrono::milliseconds(100));
     /// Stops as Stop does.
@@ -42,7 +40,6 @@ class ProgressLine {
 
     std::ostream& err_;
     const morvash::WalkControl& walk_;
-    const std::atomic<std::uint64_t>& lookedUp_;
     std::mutex mutex_;
     std::condition_variable wake_;
     bool stopping_ = false;

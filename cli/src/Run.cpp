@@ -1,11 +1,6 @@
 #include "tandrel/cli/Run.h"
 
-#include <unistd.h>
-
-#include <atomic>
 #include <cerrno>
-#include <csignal>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -13,16 +8,19 @@
 #include <ostream>
 #include <utility>
 
-#include "AtomicOutputFile.h"
 #include "ExtensionAdvice.h"
-#include "JsonWriter.h"
 #include "Options.h"
 #include "OutputWriter.h"
 #include "ProgressLine.h"
 #include "morvash/ListingLine.h"
 #include "morvash/SerchFiles.h"
 #include "morvash/platform/CodePage.h"
-#include "tandrel/render/PrefetchLookup.h"
+#include "morvash/platform/OutputFile.h"
+#include "morvash/platform/Signals.h"
+#include "morvash/platform/Terminal.h"
+#include "tandrel/render/Colors.h"
+#include "tandrel/render/Json.h"
+#include "tandrel/render/RenderWalk.h"
 #include "tandrel/render/TreeText.h"
 
 namespace tandrel::cli {
@@ -43,18 +41,21 @@ void EndEngine(std::unique_ptr<CSerchFiles> engine) {
     }
 }
 
-// A path for a one-line message: control bytes shown as "?", as the listing
-// shows them, and runs of "/" as one (the walk joins "/" and a name with one).
+// A path for a one-line message: control bytes shown as "?", and runs of "/" as one (the
+// walk joins "/" and a name with one).
 std::string Printable(std::string_view path) {
     std::string shown;
-    for (const char c : path) {
-        if (c == '/' && shown.ends_with('/')) {
-            continue;
+    for (const char c : ShownText(path)) {
+        if (c != '/' || !shown.ends_with('/')) {
+            shown += c;
         }
-        const auto byte = static_cast<unsigned char>(c);
-        shown += byte < 0x20 || byte == 0x7F ? '?' : c;
     }
     return shown;
+}
+
+int UsageError(std::string_view message, std::ostream& err) {
+    err << kName << ": " << ShownText(message) << '\n' << kTryHelp;
+    return kBadUsage;
 }
 
 // --draw, else (for text) TANDREL_DRAW, else narrow on a UTF-8 terminal and
@@ -78,6 +79,20 @@ DrawStyle ChooseDrawStyle(const Options& options, const Console& console, std::o
                                                                               : DrawStyle::Dialog;
 }
 
+// Colours with --color=always; with auto, on a terminal that NO_COLOR does not
+// turn off, for text not drawn as the dialog's; never in JSON.
+bool ChooseColor(const Options& options, const Console& console, DrawStyle draw) {
+    if (options.format == OutputFormat::Json || options.color == ColorWhen::Never) {
+        return false;
+    }
+    if (options.color == ColorWhen::Always) {
+        return true;
+    }
+    const char* noColor = std::getenv("NO_COLOR");
+    return console.outIsTerminal && !options.output && (noColor == nullptr || *noColor == '\0') &&
+           draw != DrawStyle::Dialog && options.format == OutputFormat::Text;
+}
+
 void WarnAboutExtensions(std::string_view extensions, std::ostream& err) {
     for (const std::string_view token : HopelessTokens(extensions)) {
         std::string meant = MeantExtensions(extensions);
@@ -87,6 +102,19 @@ void WarnAboutExtensions(std::string_view extensions, std::ostream& err) {
         }
         err << kName << ": warning: extension '" << token << "' can match nothing; try -e '"
             << meant << "'\n";
+    }
+}
+
+// A pattern is matched against names, which hold no "/" (a last one marks
+// folders only).
+void WarnAboutPatterns(const std::vector<std::string>& patterns, std::string_view option,
+                       std::ostream& err) {
+    for (const std::string& pattern : patterns) {
+        if (pattern.find('/') < pattern.size() - 1) {
+            err << kName << ": warning: " << option << " '" << ShownText(pattern)
+                << "' holds \"/\" and can never match a name (patterns match names, not "
+                   "paths)\n";
+        }
     }
 }
 
@@ -115,6 +143,9 @@ morvash::WalkOptions WalkOptionsFor(const Options& options, morvash::WalkControl
                     : options.levels     ? *options.levels - 1
                                          : MAX_SEARCH_DEPTH;
     walk.exclude = options.exclude;
+    walk.include = options.include;
+    walk.matchDirs = options.matchDirs;
+    walk.prune = options.prune;
     walk.noHidden = options.noHidden;
     walk.gitignore = options.gitignore;
     walk.oneFileSystem = options.oneFileSystem;
@@ -127,7 +158,8 @@ morvash::WalkOptions WalkOptionsFor(const Options& options, morvash::WalkControl
     return walk;
 }
 
-// Reports each folder that could not be read; tells whether there was one.
+// Reports each folder that could not be read or whose entries could not be
+// looked up; tells whether there was one.
 bool ReportWalkErrors(CSerchFiles& engine, const CString& enginePath, std::ostream& err) {
     std::vector<morvash::WalkError> errors = engine.WalkErrors();
     if (enginePath.IsEmpty()) {
@@ -135,10 +167,19 @@ bool ReportWalkErrors(CSerchFiles& engine, const CString& enginePath, std::ostre
         errors.insert(errors.begin(), morvash::WalkError{"", ENOENT});
     }
     for (const morvash::WalkError& error : errors) {
-        err << kName << ": cannot read '" << Printable(error.path)
-            << "': " << std::strerror(error.error) << '\n';
+        err << kName
+            << (error.kind == morvash::WalkError::Kind::LookUp ? ": cannot look up '"
+                                                               : ": cannot read '")
+            << Printable(error.path) << "': " << std::strerror(error.error) << '\n';
     }
     return !errors.empty();
+}
+
+// Tells whether FOLDER itself is not a folder.
+bool NotAFolder(CSerchFiles& engine, const CString& enginePath) {
+    const std::vector<morvash::WalkError>& errors = engine.WalkErrors();
+    return !errors.empty() && errors.front().error == ENOTDIR &&
+           errors.front().path == enginePath.view();
 }
 
 // Returns the first line that would be shown 32 or more levels deep, or -1.
@@ -156,26 +197,24 @@ int FirstTooDeepLine(const CStringArray& listing, bool fileNames) {
 
 void PrepareProcess() {
     platform::SelectCodePageFromLocale();
-    std::signal(SIGPIPE, SIG_IGN);
+    platform::IgnoreBrokenPipe();
     gProcessEndsAfterRun = true;
 }
 
 Console ProcessConsole() {
-    return {.outIsTerminal = ::isatty(STDOUT_FILENO) == 1,
-            .errIsTerminal = ::isatty(STDERR_FILENO) == 1};
+    return {.outIsTerminal = platform::IsTerminal(platform::StandardStream::Output),
+            .errIsTerminal = platform::IsTerminal(platform::StandardStream::Error)};
 }
 
 int run(std::span<const std::string> args, std::ostream& out, std::ostream& err,
         const Console& console) {
     Options options;
     if (const auto error = ParseOptions(args, options)) {
-        err << kName << ": " << *error << '\n' << kUsage;
-        err << "Try 'tandrel-cli --help' for more information.\n";
-        return 2;
+        return UsageError(*error, err);
     }
     errno = 0;
     if (options.help) {
-        out << kUsage << kHelp;
+        out << kUsage << HelpText();
         return FinishOutput(out, err);
     }
     if (options.version) {
@@ -183,63 +222,75 @@ int run(std::span<const std::string> args, std::ostream& out, std::ostream& err,
         return FinishOutput(out, err);
     }
     WarnAboutExtensions(options.extensions, err);
+    WarnAboutPatterns(options.exclude, "-I", err);
+    WarnAboutPatterns(options.include, "-P", err);
 
     // The dialog's check boxes: clearing file names clears extensions too.
     const DrawStyle draw = ChooseDrawStyle(options, console, err);
-    const TreeOptions tree{
-        .fileName = !options.dirsOnly,
-        .extension = !options.dirsOnly && !options.noExtension,
-        .size = options.size,
-        .timestamp = options.time,
-        .noTreeLines = options.noLines,
-        .draw = draw,
-        .alignColumns = draw != DrawStyle::Dialog,
+    std::optional<NameColors> colors;
+    if (ChooseColor(options, console, draw)) {
+        const char* lsColors = std::getenv("LS_COLORS");
+        colors.emplace(lsColors != nullptr ? lsColors : "");
+    }
+    const RenderOptions render{
+        .tree = {.fileName = !options.dirsOnly,
+                 .extension = !options.dirsOnly && !options.noExtension,
+                 .size = options.size,
+                 .timestamp = options.time,
+                 .noTreeLines = options.noLines,
+                 .draw = draw,
+                 .alignColumns = draw != DrawStyle::Dialog},
+        .sizeUnits = options.sizeUnits,
+        .folderSizes = options.du,
+        .time = {.local = options.localTime, .format = options.timeFormat.value_or("")},
+        .linkTargets =
+            options.links || draw != DrawStyle::Dialog || options.format == OutputFormat::Json,
+        .colors = colors ? &*colors : nullptr,
     };
     const RootFolder root = PrepareRootFolder(CString(options.folder), options.fullPath);
     const unsigned int threads = ChooseThreads(options, err);
 
-    std::optional<AtomicOutputFile> file;
+    // Opened before the walk, so that a file that cannot be written is told
+    // at once; nothing with a name is made in its folder until it is written.
+    std::optional<platform::OutputFile> file;
     if (options.output) {
         file.emplace(*options.output);
         if (const int error = file->OpenError(); error != 0) {
             err << kName << ": cannot write '" << Printable(*options.output)
                 << "': " << std::strerror(error) << '\n';
-            return 3;
+            return kWriteError;
         }
     }
     std::ostream& sink = file ? file->stream() : out;
 
     morvash::WalkControl control;
-    std::atomic<std::uint64_t> lookedUp{0};
     std::optional<ProgressLine> progress;
     if (console.errIsTerminal && !options.noProgress) {
-        progress.emplace(err, control, lookedUp);
+        progress.emplace(err, control);
     }
-    auto engine = std::make_unique<CSerchFiles>(root.enginePath, options.extensions.c_str(),
-                                                WalkOptionsFor(options, control, threads));
+    morvash::WalkOptions walk = WalkOptionsFor(options, control, threads);
+    AskWalkFor(render, walk);
+    auto engine = std::make_unique<CSerchFiles>(root.enginePath, options.extensions.c_str(), walk);
+    if (NotAFolder(*engine, root.enginePath)) {
+        if (progress) {
+            progress->Stop();
+        }
+        EndEngine(std::move(engine));
+        return UsageError("'" + Printable(options.folder) + "' is not a folder", err);
+    }
     const CStringArray& listing = *engine->gFc_GetListFiles();
-    const int tooDeep = FirstTooDeepLine(listing, tree.fileName);
+    const int tooDeep = FirstTooDeepLine(listing, render.tree.fileName);
 
     CString text;
     std::string json;
     if (tooDeep < 0) {
-        // Worker threads look the files up ahead of the renderer; they end
-        // before the engine does.
-        const auto prefetch = PrefetchFileInfo(*engine, tree.fileName,
-                                               threads == 0   ? DefaultPrefetchWorkers()
-                                               : threads == 1 ? 0
-                                                              : threads);
-        const FileInfoLookup lookup = [&prefetch, &lookedUp](int index) {
-            lookedUp.fetch_add(1, std::memory_order_relaxed);
-            return (*prefetch)(index);
-        };
         if (options.format == OutputFormat::Json) {
             json.reserve(static_cast<std::size_t>(listing.GetSize()) * 64);
-            AppendJson(json, root.rootLabel.view(), *engine,
-                       {.files = tree.fileName, .size = tree.size, .time = tree.timestamp}, lookup);
+            AppendJson(json, root.rootLabel.view(), *engine, render);
         } else {
-            BuildTreeText(root.rootLabel, listing, engine->gFc_GetNumOfDir(),
-                          engine->gFc_GetNumOfFile(), lookup, tree, text);
+            // A line break in FOLDER is shown as names show it.
+            RenderWalk(*engine, CString(std::string_view(ShownText(root.rootLabel.view()))), render,
+                       text);
         }
     }
     if (progress) {
@@ -254,7 +305,7 @@ int run(std::span<const std::string> args, std::ostream& out, std::ostream& err,
             << kName << ": first folder too deep: '" << Printable(shown) << "'\n"
             << kName << ": use -L N to stop at N levels\n";
         EndEngine(std::move(engine));
-        return 1;
+        return kDepthError;
     }
     EndEngine(std::move(engine));
 
@@ -266,15 +317,17 @@ int run(std::span<const std::string> args, std::ostream& out, std::ostream& err,
     } else {
         WriteText(text.view(), options.crlf, sink);
     }
-    int status = FinishOutput(sink, err);
-    if (status == 0 && file) {
+    int status = kSuccess;
+    if (file) {
         if (const int error = file->Commit(); error != 0) {
             err << kName << ": cannot write '" << Printable(*options.output)
                 << "': " << std::strerror(error) << '\n';
-            status = 3;
+            status = kWriteError;
         }
+    } else {
+        status = FinishOutput(sink, err);
     }
-    return status == 0 && unreadable ? 4 : status;
+    return status == kSuccess && unreadable ? kUnreadable : status;
 }
 
 }  // namespace tandrel::cli

@@ -5,7 +5,6 @@
 #include <climits>
 #include <utility>
 
-#include "Fd.h"
 #include "NineHours.h"
 #include "ShownName.h"
 #include "Walk.h"
@@ -66,8 +65,12 @@ void CSerchFiles::walk(const char* path, const char* extensions,
                        const morvash::WalkOptions& options) {
     m_RootPath = path;
     m_ListFiles.SetSize(0, -1);
-    morvash::detail::WalkOutput out{m_ListFiles, types_, realNames_, errors_};
+    morvash::detail::WalkOutput out{m_ListFiles, types_,   realNames_,
+                                    errors_,     details_, linkTargets_};
     morvash::detail::Walk(path, extensions != nullptr ? extensions : "", options, out);
+    if (options.prune) {
+        morvash::detail::Prune(out);
+    }
     m_NumOfDir = out.directories;
     m_NumOfFile = out.files;
     stopped_ = out.stopped;
@@ -148,85 +151,9 @@ CFileInfo CSerchFiles::gFc_GetFileInfo(int index) {
     return info;
 }
 
-void CSerchFiles::GetFileInfos(std::span<const int> lines, std::span<CFileInfo> records) const {
-    // The folders open for lookups, one per depth along the folder of the
-    // line looked up last: a folder's files around its subfolders' lines and
-    // a subfolder below an open folder cost no second path resolution. Each
-    // is opened now, at lookup time, so that a folder renamed or removed since
-    // the walk still gives the missing-file marker.
-    struct Open {
-        std::int32_t line = kNoLine;  // the folder's line; -1 for the walked folder
-        morvash::detail::Fd fd;
-        CString path;  // its target path
-    };
-    std::array<Open, MAX_SEARCH_DEPTH + 1> open;
-    const auto folderOf = [&](int index) -> Open& {
-        // A line's folder lies one level above the line.
-        const auto level = static_cast<std::size_t>(
-            std::min(morvash::LineDepth(m_ListFiles[index].view()), MAX_SEARCH_DEPTH));
-        const std::int32_t parent = parents_[static_cast<std::size_t>(index)];
-        Open& folder = open[level];
-        if (folder.line == parent) {
-            return folder;
-        }
-        for (std::size_t deeper = level; deeper < open.size() && open[deeper].line != kNoLine;
-             ++deeper) {
-            open[deeper].fd.reset(-1);
-            open[deeper].line = kNoLine;
-        }
-        folder.line = parent;
-        folder.path = pathOf(index, false);
-        const Open* above = level > 0 ? &open[level - 1] : nullptr;
-        const std::string_view name = parent < 0 ? std::string_view() : realName(parent);
-        // One name below its open parent when the name ends the string it
-        // lies in; otherwise the whole path.
-        if (above != nullptr && above->fd.valid() &&
-            above->line == parents_[static_cast<std::size_t>(parent)] &&
-            name.data()[name.size()] == '\0') {
-            folder.fd.reset(platform::OpenFolderInLookup(above->fd.get(), name.data()));
-        } else {
-            folder.fd.reset(platform::OpenFolderForLookup(folder.path.view()));
-        }
-        return folder;
-    };
-    const std::size_t count = std::min(lines.size(), records.size());
-    for (std::size_t k = 0; k < count; ++k) {
-        const int index = lines[k];
-        if (index < 0 || index >= m_ListFiles.GetSize()) {
-            records[k] = CFileInfo();
-            continue;
-        }
-        const Open& folder = folderOf(index);
-        const std::string_view name = realName(index);
-        CFileInfo& record = records[k];
-        // The full path is written into the record first, in the memory it
-        // holds, and looked up from there: its name is its tail, so a NUL
-        // follows it.
-        record.m_FullPath.Truncate(0);
-        record.m_FullPath += folder.path.view();
-        record.m_FullPath += name;
-        platform::EntryDetails details;
-        const char* const tail =
-            static_cast<const char*>(record.m_FullPath) + folder.path.GetLength();
-        // A folder that cannot be opened (gone, renamed, a path too long) is
-        // left to the lookup by path, which answers as it would have.
-        const bool found = folder.fd.valid()
-                               ? platform::FindInFolder(folder.fd.get(), tail, details)
-                               : platform::FindExact(record.m_FullPath, details);
-        if (found) {
-            fill(record, name, details);
-        } else {
-            record = CFileInfo();
-        }
-    }
-}
-
 void CSerchFiles::fill(CFileInfo& info, std::string_view name,
                        const platform::EntryDetails& details) {
-    // The title comes from the real name, the name the lookup found. It is
-    // rewritten in the memory it already holds, as the path is by
-    // GetFileInfos: a record filled again and again costs no allocation once
-    // it is large enough.
+    // The title comes from the real name, the name the lookup found.
     info.m_FileTitle.Truncate(0);
     AppendShown(info.m_FileTitle, platform::FileTitle(name), details.directory);
     SYSTEMTIME time = kNoTime;
@@ -267,8 +194,8 @@ const morvash::EntryDetails* CSerchFiles::Details(int index) const noexcept {
 }
 
 const morvash::LinkTarget* CSerchFiles::GetLinkTarget(int index) const noexcept {
-    const auto found = std::lower_bound(
-        linkTargets_.begin(), linkTargets_.end(), index,
-        [](const std::pair<int, morvash::LinkTarget>& entry, int key) { return entry.first < key; });
+    const auto found = std::lower_bound(linkTargets_.begin(), linkTargets_.end(), index,
+                                        [](const std::pair<int, morvash::LinkTarget>& entry,
+                                           int key) { return entry.first < key; });
     return found != linkTargets_.end() && found->first == index ? &found->second : nullptr;
 }

@@ -1,12 +1,19 @@
 // The dialog program as a user meets it: the opening state, presses of "展開"
-// on real folders, the depth error, the keyboard, the window menu with the
-// About box, and the folder picker.
+// on real folders, the settings, the depth error, the keyboard, the window
+// menu with the About box, the folder picker and a dropped folder.
+
+// <windows.h> defines IDC_SIZE as a cursor's id: the size check box keeps its own.
+#define IDC_SIZE ((const char*)32640)
+#include "tandrel/dialog/ResourceIds.h"
+static_assert(IDC_SIZE == 1009);
 
 #include <QtTest>
 #include <QtWidgets>
 
 #include <algorithm>
 #include <array>
+#include <clocale>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -19,11 +26,14 @@
 #include "tandrel/dialog/AboutDlg.h"
 #include "tandrel/dialog/ControlFactory.h"
 #include "tandrel/dialog/OutputEdit.h"
+#include "tandrel/dialog/SettingsDlg.h"
 #include "tandrel/dialog/TandrelApp.h"
 #include "tandrel/dialog/TandrelDlg.h"
 #include "tandrel/dialog/WidgetText.h"
+#include "tandrel/render/Patterns.h"
 
 using platform::CodePage;
+using tandrel::dialog::test::Rendered;
 using tandrel::dialog::test::WhenShown;
 
 namespace {
@@ -34,6 +44,15 @@ bool Ticked(const CDialog& dialog, int id) {
 
 void Click(const CDialog& dialog, int id) {
     QTest::mouseClick(dialog.GetDlgItem(id), Qt::LeftButton);
+}
+
+// `text` with its LF line ends made CR LF, as the output box has them.
+std::string WithCrLf(std::string_view text) {
+    std::string crlf;
+    for (const char c : text) {
+        crlf += c == '\n' ? "\r\n" : std::string(1, c);
+    }
+    return crlf;
 }
 
 // Chooses the entry `index` of the menu the next event opens.
@@ -110,17 +129,11 @@ class DialogTest : public QObject {
             dlg.SetDlgItemText(IDC_EXTENSIONS, extensions);
             Click(dlg, IDC_EXPAND);
             QCOMPARE(Ticked(dlg, IDC_EXTENSION), extension);
-            const auto root =
-                tandrel::PrepareRootFolder(tree.c_str(), Ticked(dlg, IDC_ROOT_FULLPATH));
-            CSerchFiles engine(root.enginePath, extensions,
-                               Ticked(dlg, IDC_NO_SUBFOLDERS) ? 0 : MAX_SEARCH_DEPTH);
-            CString expected;
-            tandrel::BuildTreeText(
-                root.rootLabel, *engine.gFc_GetListFiles(), engine.gFc_GetNumOfDir(),
-                engine.gFc_GetNumOfFile(), [&engine](int i) { return engine.gFc_GetFileInfo(i); },
-                {Ticked(dlg, IDC_FILENAME), extension, Ticked(dlg, IDC_SIZE),
-                 Ticked(dlg, IDC_TIMESTAMP), Ticked(dlg, IDC_NO_TREELINES)},
-                expected);
+            const CString expected =
+                Rendered(tree.c_str(), Ticked(dlg, IDC_ROOT_FULLPATH), extensions,
+                         Ticked(dlg, IDC_NO_SUBFOLDERS) ? 0 : MAX_SEARCH_DEPTH,
+                         {Ticked(dlg, IDC_FILENAME), extension, Ticked(dlg, IDC_SIZE),
+                          Ticked(dlg, IDC_TIMESTAMP), Ticked(dlg, IDC_NO_TREELINES)});
             QCOMPARE(dlg.GetDlgItemText(IDC_OUTPUT).view(), expected.view());
             QCOMPARE(dlg.m_strOutput.view(), expected.view());
             QVERIFY(QApplication::overrideCursor() == nullptr);
@@ -144,6 +157,91 @@ class DialogTest : public QObject {
                                     "検索を中止します。",
                                     QString::number(QMessageBox::Critical), "0"}));
         QCOMPARE(dlg.GetDlgItemText(IDC_OUTPUT).view(), "\r\nbefore\r\nthe press");
+    }
+
+    // Each setting, reached by its key, sets what the walk leaves out, its
+    // depth or order, or the pieces; Enter keeps the settings and marks 詳細,
+    // Esc keeps none. The folder name order is the C locale's.
+    void settingsReachTheWalk() {
+        std::setlocale(LC_COLLATE, "C");
+        morvash::test::TempTree temp;
+        temp.makeChain("", "t/sub", 1);
+        temp.makeFolder("repo");
+        for (const auto& [file, size, time] : {std::tuple{"t/sub/c.txt", 0, 0},
+                                               {"t/.h", 0, 1000},
+                                               {"t/a.log", 10000, 3000},
+                                               {"t/b.txt", 2, 2000},
+                                               {"repo/a.log", 0, 0},
+                                               {"repo/b.txt", 0, 0}}) {
+            temp.touch(file, size);
+            temp.setTime(file, time);
+        }
+        temp.setTime("t/sub", 500);
+        QCOMPARE(std::system(
+                     ("cd '" + temp.path("repo") + "' && git init -q && echo '*.log' > .gitignore")
+                         .c_str()),
+                 0);
+        const char* const kAll =
+            "t\n├ .h\n├ a.log\n├ b.txt\n└ *sub\n　 └ c.txt\n\nﾃﾞｨﾚｸﾄﾘ数:1, ﾌｧｲﾙ数:4";
+        const std::tuple<const char*, const char*, const char*, const char*> kRows[] = {
+            // typed in the first box, the keys, the folder, the text (null: the
+            // file system's order)
+            {"", "Return", "t", kAll},
+            {" *.x|*.log  sub/ ", "Return", "t", "t\n├ .h\n└ b.txt\n\nﾃﾞｨﾚｸﾄﾘ数:0, ﾌｧｲﾙ数:2"},
+            {"", "Alt+G, Return", "repo", "repo\n├ .gitignore\n└ b.txt\n\nﾃﾞｨﾚｸﾄﾘ数:0, ﾌｧｲﾙ数:2"},
+            {"", "Alt+H, Return", "t",
+             "t\n├ a.log\n├ b.txt\n└ *sub\n　 └ c.txt\n\nﾃﾞｨﾚｸﾄﾘ数:1, ﾌｧｲﾙ数:3"},
+            {"", "Alt+L, Tab, 1, Return", "t",
+             "t\n├ .h\n├ a.log\n├ b.txt\n└ *sub\n\nﾃﾞｨﾚｸﾄﾘ数:1, ﾌｧｲﾙ数:3"},
+            {"", "Tab, Tab, Tab, Tab, Down, Return", "t", nullptr},
+            {"", "Alt+S, End, Up, Return", "t",
+             "t\n├ a.log\n├ *sub\n│ └ c.txt\n├ b.txt\n└ .h\n\nﾃﾞｨﾚｸﾄﾘ数:1, ﾌｧｲﾙ数:4"},
+            {"", "Alt+S, End, Return", "t",
+             "t\n├ a.log\n├ b.txt\n├ .h\n└ *sub\n　 └ c.txt\n\nﾃﾞｨﾚｸﾄﾘ数:1, ﾌｧｲﾙ数:4"},
+            {"", "Alt+R, Return", "t",
+             "t\n├ *sub\n│ └ c.txt\n├ b.txt\n├ a.log\n└ .h\n\nﾃﾞｨﾚｸﾄﾘ数:1, ﾌｧｲﾙ数:4"},
+            {"", "Alt+F, Return", "t",
+             "t\n├ *sub\n│ └ c.txt\n├ .h\n├ a.log\n└ b.txt\n\nﾃﾞｨﾚｸﾄﾘ数:1, ﾌｧｲﾙ数:4"},
+            {"", "Alt+A, Return", "t",
+             "t\n|- .h\n|- a.log\n|- b.txt\n`- *sub\n   `- c.txt\n\nﾃﾞｨﾚｸﾄﾘ数:1, ﾌｧｲﾙ数:4"},
+            {"x", "Alt+H, Escape", "t", kAll},
+        };
+        for (const auto& [typed, keys, folder, text] : kRows) {
+            CTandrelDlg dlg;
+            QVERIFY(dlg.Create());
+            dlg.show();
+            dlg.SetDlgItemText(IDC_FOLDER, temp.path(folder).c_str());
+            // The second opening shows the settings of the first and keeps them.
+            for (const auto& [text, keys] : {std::pair(typed, keys), std::pair("", "Return")}) {
+                WhenShown<CSettingsDlg>([text, keys](CSettingsDlg* box) {
+                    QApplication::setActiveWindow(box);
+                    QTest::keyClicks(box->focusWidget(), text);
+                    for (const QString& key : QString(keys).split(", ")) {
+                        const QKeyCombination combination = QKeySequence(key)[0];
+                        QTest::keyClick(box->focusWidget(), combination.key(),
+                                        combination.keyboardModifiers());
+                    }
+                });
+                // Mnemonics act in the active window only.
+                QApplication::setActiveWindow(&dlg);
+                QTest::keyClick(&dlg, Qt::Key_D, Qt::AltModifier);
+            }
+            Click(dlg, IDC_EXPAND);
+            const std::string expected =
+                text != nullptr ? WithCrLf(text)
+                                : std::string(Rendered(temp.path(folder).c_str(), FALSE, "",
+                                                       MAX_SEARCH_DEPTH, {}, morvash::SortKey::None)
+                                                  .view());
+            QCOMPARE(dlg.GetDlgItemText(IDC_OUTPUT).view(), expected);
+            QCOMPARE(dlg.GetDlgItemText(IDC_SETTINGS).view(),
+                     text == kAll ? "詳細(&D)..." : "詳細(&D)*...");
+        }
+        // In code page 932 the second byte of a character may be a "|" (ポ is 83 7C).
+        platform::SetActiveCodePage(CodePage::Cp932);
+        QCOMPARE(tandrel::SplitPatterns("\x83\x7C* a|b", true),
+                 (std::vector<std::string>{"\x83\x7C*", "a", "b"}));
+        QCOMPARE(tandrel::SplitPatterns("\x83\x7C* a||b", false),
+                 (std::vector<std::string>{"\x83\x7C* a", "b"}));
     }
 
     // Enter in an edit or on a check box closes the dialog, saving the boxes;
@@ -188,7 +286,7 @@ class DialogTest : public QObject {
         for (const QAction* entry : dlg.GetSystemMenu()->actions()) {
             seen << entry->text();
         }
-        ChooseFromMenu(2);
+        ChooseFromMenu(3);
         WhenShown<CAboutDlg>([&seen](CAboutDlg* box) {
             seen << box->windowTitle();
             for (const QLabel* label : box->findChildren<QLabel*>()) {
@@ -200,9 +298,16 @@ class DialogTest : public QObject {
         QWidget* size = dlg.GetDlgItem(IDC_SIZE);
         QContextMenuEvent key(QContextMenuEvent::Keyboard, {}, size->mapToGlobal(QPoint()));
         QApplication::sendEvent(size, &key);
-        QCOMPARE(seen.mid(0, 6),
-                 (QStringList{"閉じる(&C)", "", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", "ロスミナのﾊﾞｰｼﾞｮﾝ情報", "32",
-                              "ロスミナ Version 1.00"}));
+        ChooseFromMenu(1);
+        WhenShown<CSettingsDlg>([&seen](CSettingsDlg* box) {
+            seen << box->windowTitle();
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        QApplication::sendEvent(size, &key);
+        QCOMPARE(seen.mid(0, 7),
+                 (QStringList{"閉じる(&C)", "詳細設定(&D)...", "", "ﾊﾞｰｼﾞｮﾝ情報(&A)...",
+                              "ロスミナのﾊﾞｰｼﾞｮﾝ情報", "32", "ロスミナ Version 1.00"}));
+        QCOMPARE(seen.last(), "詳細設定");
         QVERIFY(dlg.isVisible());
         ChooseFromMenu(0);
         QContextMenuEvent click(QContextMenuEvent::Mouse, {5, 5}, dlg.mapToGlobal(QPoint(5, 5)));
@@ -237,14 +342,21 @@ class DialogTest : public QObject {
         dlg.SetFolderPicker(ShowFolderPicker);
         dlg.SetDlgItemText(IDC_FOLDER, (tree.root() + "/").c_str());
         QStringList seen;
-        WhenShown<QFileDialog>([&seen](QFileDialog* picker) {
+        tree.setTime("", 1709284500);
+        WhenShown<QFileDialog>([&seen, &tree](QFileDialog* picker) {
             seen << picker->windowTitle() << picker->directory().absolutePath()
                  << QString::number(picker->parentWidget() == nullptr &&
                                     picker->windowModality() == Qt::WindowModal);
+            // The folder's type and date (UTC here) in the list, in Japanese.
+            const QAbstractProxyModel* list = picker->proxyModel();
+            const QModelIndex date = list->mapFromSource(
+                static_cast<QFileSystemModel*>(list->sourceModel())->index(tree.root().c_str(), 3));
+            seen << date.siblingAtColumn(2).data().toString() << date.data().toString();
             static_cast<QDialog*>(picker)->accept();
         });
         Click(dlg, IDC_BROWSE);
-        QCOMPARE(seen, (QStringList{"ﾌｫﾙﾀﾞを選択して下さい", tree.root().c_str(), "1"}));
+        QCOMPARE(seen, (QStringList{"ﾌｫﾙﾀﾞを選択して下さい", tree.root().c_str(), "1", "フォルダ",
+                                    "2024/03/01 9:15"}));
         // A path of 260 bytes never fits, however large the caller's buffer.
         std::array<char, 300> path{};
         const auto longPath = [](const BROWSEINFO&) {
@@ -253,6 +365,41 @@ class DialogTest : public QObject {
         QCOMPARE(BrowseForFolderPath(nullptr, "", path.data(), 300, longPath), 1);
         QCOMPARE(path[0], '\0');
         QCOMPARE(dlg.GetDlgItemText(IDC_FOLDER).view(), tree.root());
+    }
+
+    // A folder dropped anywhere on the window goes into the folder box, also
+    // through an edit, which takes dropped text itself; a file, or two
+    // folders, are not taken.
+    void folderDrop() {
+        morvash::test::TempTree tree;
+        tree.makeFolder("d");
+        tree.touch("f");
+        CTandrelDlg dlg;
+        QVERIFY(dlg.Create());
+        QWidget* output =
+            qobject_cast<tandrel::dialog::OutputEdit*>(dlg.GetDlgItem(IDC_OUTPUT))->viewport();
+        const std::tuple<std::vector<std::string>, QWidget*, std::string> kDrops[] = {
+            // the dropped paths, where, the folder box after
+            {{tree.path("d/")}, output, tree.path("d")},
+            {{tree.root()}, dlg.GetDlgItem(IDC_FOLDER), tree.root()},
+            {{tree.root()}, &dlg, tree.root()},
+            {{tree.path("f")}, &dlg, "before"},
+            {{tree.root(), tree.path("d")}, &dlg, "before"},
+        };
+        for (const auto& [paths, target, folder] : kDrops) {
+            dlg.SetDlgItemText(IDC_FOLDER, "before");
+            QMimeData data;
+            QList<QUrl> urls;
+            for (const std::string& path : paths) {
+                urls << QUrl::fromLocalFile(QString::fromStdString(path));
+            }
+            data.setUrls(urls);
+            QDragEnterEvent enter({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &enter);
+            QDropEvent drop({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &drop);
+            QCOMPARE(dlg.GetDlgItemText(IDC_FOLDER).view(), folder);
+        }
     }
 
     // An edit that its template makes read-only is read-only, single-line or
@@ -276,6 +423,8 @@ class DialogTest : public QObject {
 };
 
 int main(int argc, char* argv[]) {
+    // The folder picker shows local times.
+    setenv("TZ", "UTC", 1);
     CTandrelApp app(argc, argv);
     DialogTest test;
     return QTest::qExec(&test, argc, argv);

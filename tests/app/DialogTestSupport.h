@@ -1,8 +1,8 @@
 #pragma once
 
 // Helpers the dialog's Qt tests share: acting on a popup menu or modal window
-// that the code under test opens (and waits on) by itself, and reading a
-// dialog's controls by id.
+// that the code under test opens (and waits on) by itself, reading a dialog's
+// controls by id, and the text a press must give.
 
 #include <QApplication>
 #include <QMenu>
@@ -12,7 +12,9 @@
 #include <functional>
 #include <type_traits>
 
+#include "morvash/SerchFiles.h"
 #include "tandrel/dialog/Dialog.h"
+#include "tandrel/render/TreeText.h"
 
 namespace tandrel::dialog::test {
 
@@ -36,6 +38,24 @@ void WhenShown(std::function<void(W*)> act, int turns = 100000) {
 template <class W>
 W* Control(const CDialog& dialog, int id) {
     return qobject_cast<W*>(dialog.GetDlgItem(id));
+}
+
+/// The text a press on `folder` must give, rendered on this thread with
+/// direct lookups; the walk lists each folder in name order unless told.
+inline CString Rendered(const char* folder, BOOL rootFullPath, const char* extensions,
+                        unsigned int maxDepth, const TreeOptions& options,
+                        morvash::SortKey sort = morvash::SortKey::Name) {
+    const RootFolder root = PrepareRootFolder(folder, rootFullPath);
+    morvash::WalkOptions walk;
+    walk.maxDepth = maxDepth;
+    walk.sort = sort;
+    CSerchFiles engine(root.enginePath, extensions, walk);
+    CString text;
+    BuildTreeText(
+        root.rootLabel, *engine.gFc_GetListFiles(), engine.gFc_GetNumOfDir(),
+        engine.gFc_GetNumOfFile(), [&engine](int index) { return engine.gFc_GetFileInfo(index); },
+        options, text);
+    return text;
 }
 
 }  // namespace tandrel::dialog::test

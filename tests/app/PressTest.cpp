@@ -4,6 +4,7 @@
 // the command line opens the window on a folder.
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -29,21 +30,10 @@ using morvash::test::TempTree;
 using tandrel::dialog::CommandLine;
 using tandrel::dialog::OutputEdit;
 using tandrel::dialog::test::Control;
+using tandrel::dialog::test::Rendered;
 using tandrel::dialog::test::WhenShown;
 
 namespace {
-
-// The text a press must give, rendered on this thread with direct lookups.
-CString Expected(const std::string& folder, const tandrel::TreeOptions& options) {
-    const tandrel::RootFolder root = tandrel::PrepareRootFolder(folder.c_str(), FALSE);
-    CSerchFiles engine(root.enginePath, "", MAX_SEARCH_DEPTH);
-    CString text;
-    tandrel::BuildTreeText(
-        root.rootLabel, *engine.gFc_GetListFiles(), engine.gFc_GetNumOfDir(),
-        engine.gFc_GetNumOfFile(), [&engine](int index) { return engine.gFc_GetFileInfo(index); },
-        options, text);
-    return text;
-}
 
 void Press(CTandrelDlg& dlg, const std::string& folder) {
     Control<QLineEdit>(dlg, IDC_FOLDER)->setText(QString::fromStdString(folder));
@@ -101,7 +91,8 @@ class PressTest : public QObject {
         QVERIFY(QApplication::overrideCursor() == nullptr);
 
         Press(dlg, tree_.root());
-        QCOMPARE(dlg.GetDlgItemText(IDC_OUTPUT).view(), Expected(tree_.root(), {}).view());
+        QCOMPARE(dlg.GetDlgItemText(IDC_OUTPUT).view(),
+                 Rendered(tree_.root().c_str(), FALSE, "", MAX_SEARCH_DEPTH, {}).view());
     }
 
     void outputBoxUndoesTypingAfterAPressAndTabLeavesIt() {
@@ -119,12 +110,14 @@ class PressTest : public QObject {
         QCOMPARE(dlg.GetDlgItemText(IDC_OUTPUT).view(), dlg.m_strOutput.view());
     }
 
-    // The output box's menu is Qt's, in Japanese, and offers only what can act.
-    void outputBoxMenuSpeaksJapaneseAndOffersWhatCanAct() {
+    // The output box's menu is Qt's, in Japanese, offers only what can act,
+    // and copies the whole text as Markdown, every line ending in LF, in a
+    // fence that no run of backticks in the text closes.
+    void outputBoxMenuSpeaksJapaneseAndCopiesMarkdown() {
         CTandrelDlg dlg;
         QVERIFY(dlg.Create());
         dlg.show();
-        dlg.SetDlgItemText(IDC_OUTPUT, "text");
+        dlg.SetDlgItemText(IDC_OUTPUT, "a ``b``\r\n````\rc");
         QWidget* output = Control<OutputEdit>(dlg, IDC_OUTPUT)->viewport();
         QStringList entries;
         QStringList enabled;
@@ -135,14 +128,19 @@ class PressTest : public QObject {
                     enabled.append(entries.back());
                 }
             }
-            menu->close();
+            menu->setActiveAction(menu->actions().last());
+            QTest::keyClick(menu, Qt::Key_Return);
         });
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
                                 output->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(output, &event);
         QVERIFY2(entries.contains(QStringLiteral("コピー(&C)")), qPrintable(entries.join(',')));
-        // Nothing is selected or typed yet: only pasting and selecting all can act.
-        QCOMPARE(enabled.join(QLatin1Char(',')), QStringLiteral("貼り付け(&P),すべてを選択"));
+        // Nothing is selected or typed yet: only pasting, selecting all and
+        // the Markdown copy can act.
+        QCOMPARE(enabled.join(QLatin1Char(',')),
+                 QStringLiteral("貼り付け(&P),すべてを選択,Markdown としてコピー(&M)"));
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QStringLiteral("`````text\na ``b``\n````\nc\n`````\n"));
     }
 
     void windowGrowsFromTheTemplateSize() {
@@ -152,7 +150,8 @@ class PressTest : public QObject {
         const QSize smallest = dlg.Units().MapSize(227, 260);
         QCOMPARE(dlg.minimumSize(), smallest);
         std::vector<std::pair<int, QRect>> before;
-        for (int id : {IDC_OUTPUT, IDC_BROWSE, IDC_EXPAND, IDC_FOLDER, IDC_EXTENSIONS, IDC_SIZE}) {
+        for (int id : {IDC_OUTPUT, IDC_BROWSE, IDC_EXPAND, IDC_SETTINGS, IDC_FOLDER, IDC_EXTENSIONS,
+                       IDC_SIZE}) {
             before.emplace_back(id, dlg.GetDlgItem(id)->geometry());
         }
         dlg.resize(smallest + QSize(120, 90));
@@ -160,7 +159,9 @@ class PressTest : public QObject {
             const QRect now = dlg.GetDlgItem(id)->geometry();
             if (id == IDC_OUTPUT) {
                 QCOMPARE(now, rect.adjusted(0, 0, 120, 90));
-            } else if (id == IDC_BROWSE || id == IDC_EXPAND) {
+            } else if (id == IDC_FOLDER) {
+                QCOMPARE(now, rect.adjusted(0, 0, 120, 0));
+            } else if (id == IDC_BROWSE || id == IDC_EXPAND || id == IDC_SETTINGS) {
                 QCOMPARE(now, rect.translated(120, 0));
             } else {
                 QCOMPARE(now, rect);

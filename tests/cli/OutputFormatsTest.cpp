@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "Child.h"
 #include "CommandSupport.h"
-#include "JsonWriter.h"
 #include "morvash/platform/CodePage.h"
 
 namespace tandrel::cli::test {
@@ -52,7 +52,7 @@ const json& Entry(const json& entries, const std::string& name) {
 }
 
 // Lists the entries depth first as lines of the text drawn with -n
-// --draw=ascii ("   " per level, "*" before a folder's name), or with `paths`
+// (the dialog's blank per level, "*" before a folder's name), or with `paths`
 // as the files' paths below the root.
 void Flatten(const json& entries, std::vector<std::string>& lines, bool paths,
              const std::string& prefix) {
@@ -63,23 +63,24 @@ void Flatten(const json& entries, std::vector<std::string>& lines, bool paths,
         }
         if (directory) {
             Flatten(entry.at("contents"), lines, paths,
-                    paths ? prefix + RawName(entry) + "/" : prefix + "   ");
+                    paths ? prefix + RawName(entry) + "/" : prefix + "　 ");
         }
     }
 }
 
 TEST_F(OutputFormatsTest, JsonHoldsTheTextsEntries) {
     temp_.link("a10.txt", "tree/ln");
+    temp_.link("nowhere", "tree/dl");
     ASSERT_EQ(::mkfifo(temp_.path("tree/docs/pipe").c_str(), 0644), 0);
     for (std::vector<std::string> args :
          {std::vector<std::string>{}, {"-d"}, {"-L", "1", "-I", "b*"}}) {
         args.push_back(tree());
-        args.insert(args.begin(), {"--draw=ascii", "-n"});
+        args.insert(args.begin(), "-n");
         const Result text = Command(args);
         args.insert(args.begin(), {"--format=json", "-s", "-t"});
         const json document = json::parse(Command(args).out);
         std::vector<std::string> lines = {document.at("root")};
-        Flatten(document.at("entries"), lines, false, "   ");
+        Flatten(document.at("entries"), lines, false, "　 ");
         std::string expected;
         for (const std::string& line : lines) {
             expected += line + "\n";
@@ -95,6 +96,8 @@ TEST_F(OutputFormatsTest, JsonHoldsTheTextsEntries) {
     EXPECT_EQ(Entry(entries, "ln").at("type"), "link");
     EXPECT_EQ(Entry(entries, "ln").at("target"), "a10.txt");
     EXPECT_EQ(Entry(entries, "ln").at("size"), 7);
+    EXPECT_FALSE(Entry(entries, "ln").contains("dangling"));
+    EXPECT_EQ(Entry(entries, "dl").at("dangling"), true);
     for (const char* folder : {"nest", "nest/d", "nest/d/e"}) {
         temp_.makeFolder(folder);
     }
@@ -115,7 +118,7 @@ TEST_F(OutputFormatsTest, JsonIsUtf8InCodePage932) {
         json::parse(Command({"--format=json", "--sort=name", temp_.path("sjis")}).out);
     EXPECT_EQ(document["entries"],
               json::parse(R"([{"name": "\uFFFD.txt", "name_hex": "812e747874", "type": "file"},
-                                                   {"name": "漢字.txt", "type": "file"}])"));
+                  {"name": "漢字.txt", "name_hex": "8abf8e9a2e747874", "type": "file"}])"));
 }
 
 // Each byte that begins no UTF-8 character (RFC 3629: no overlong forms, no
@@ -125,6 +128,7 @@ TEST_F(OutputFormatsTest, JsonReplacesEachBadByte) {
         {"ok \xF0\x9F\x98\x80", "ok \U0001F600", false},
         {"\xEE\x80\x80", "\uE000", false},
         {"\xF4\x80\x80\x80", "\U00100000", false},
+        {"\xF0\x90\x80\x80", "\U00010000", false},
         {"\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD", true},
         {"\xC0\xAF", "\uFFFD\uFFFD", true},
         {"\xE0\x80\xAF", "\uFFFD\uFFFD\uFFFD", true},
@@ -143,6 +147,33 @@ TEST_F(OutputFormatsTest, JsonReplacesEachBadByte) {
         EXPECT_EQ(Entry(entries, raw).at("name"), name);
         EXPECT_EQ(Entry(entries, raw).contains("name_hex"), hex) << name;
     }
+}
+
+// A name, and FOLDER, keep to their line: control bytes are shown as "?", and
+// the Markdown fence outruns any backticks.
+TEST_F(OutputFormatsTest, EveryNameStaysOnItsLine) {
+    temp_.makeFolder("a\nb");
+    temp_.touch("a\nb/x```y");
+    EXPECT_EQ(Command({"--format=markdown", temp_.path("a\nb")}).out,
+              "````text\na?b\n└ x```y\n\nﾃﾞｨﾚｸﾄﾘ数:0, ﾌｧｲﾙ数:1\n````\n");
+}
+
+// A folder that may be read but not entered: its files are listed with the
+// missing-file marker, and the run reports the folder and ends with 4.
+TEST_F(OutputFormatsTest, FolderReadButNotEntered) {
+    temp_.makeFolder("tree/docs/locked");
+    temp_.touch("tree/docs/locked/f");
+    ::chmod(temp_.path("tree/docs/locked").c_str(), 0644);
+    const std::string report = morvash::test::RunInChild(
+        [&] {
+            const Result result = Command({temp_.path("tree/docs")});
+            return std::to_string(result.status) + "\n" + result.out + result.err;
+        },
+        true);
+    EXPECT_EQ(report,
+              "4\ndocs\n├ guide.md\n└ *locked\n　 └ f･･･ﾌｧｲﾙが無い！\n\n"
+              "ﾃﾞｨﾚｸﾄﾘ数:1, ﾌｧｲﾙ数:2\ntandrel-cli: cannot look up '" +
+                  temp_.path("tree/docs/locked") + "': Permission denied\n");
 }
 
 // FILE is replaced only by a complete output, keeps its mode, and no

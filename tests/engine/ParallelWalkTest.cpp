@@ -2,16 +2,15 @@
 // thread alone, on random trees: the same lines, counts, kinds, real names and
 // unreadable folders for every walk option and thread count, as root and
 // without root's rights; a stop in mid-walk leaves a prefix of the listing.
-// And the lookup of many lines at once against the lookup of each, also after
-// a folder has moved and a file has gone.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
-#include <numeric>
 #include <random>
 #include <string>
 #include <thread>
@@ -43,13 +42,6 @@ std::string Dump(CSerchFiles& walk) {
         text += Numbered("! " + error.path + " ", error.error, "\n");
     }
     return text;
-}
-
-// A record of gFc_GetFileInfo, as one line (its time as raw bytes).
-std::string Record(const CFileInfo& info) {
-    return std::string(info.m_FullPath.view()) + '|' + std::string(info.m_FileTitle.view()) +
-           Numbered("|", info.m_Length) + Numbered("|", info.m_LengthHigh, "|") +
-           std::string(reinterpret_cast<const char*>(&info.m_LastWrite), sizeof(SYSTEMTIME));
 }
 
 // Random folders down to depth 5 and files with odd names, a link, a chain of
@@ -127,28 +119,6 @@ std::string CompareWalks(const std::string& root) {
     return report;
 }
 
-// Looks every line up alone and all in one call (the second half shuffled) into records kept
-// from the call before; returns the records where the two differ; counts those not found.
-std::string CompareLookups(CSerchFiles& walk, int& notFound) {
-    const int count = walk.gFc_GetListFiles()->GetSize();
-    std::vector<int> lines(static_cast<std::size_t>(count) + 1);
-    std::iota(lines.begin(), lines.end(), 0);
-    std::shuffle(lines.begin() + count / 2, lines.end(), std::mt19937(7));  // count: outside
-    static std::vector<CFileInfo> records;
-    records.resize(lines.size());
-    walk.GetFileInfos(lines, records);
-    std::string report;
-    notFound = 0;
-    for (std::size_t k = 0; k < lines.size(); ++k) {
-        const std::string one = Record(walk.gFc_GetFileInfo(lines[k]));
-        notFound += records[k].m_FullPath.IsEmpty() ? 1 : 0;
-        if (Record(records[k]) != one) {
-            report += "many: " + Record(records[k]) + "each: " + one;
-        }
-    }
-    return report;
-}
-
 }  // namespace
 
 TEST(ParallelWalk, ListsAsTheOneThreadedWalkOnRandomTrees) {
@@ -158,6 +128,48 @@ TEST(ParallelWalk, ListsAsTheOneThreadedWalkOnRandomTrees) {
         EXPECT_EQ(CompareWalks(tree.root()), "") << "seed " << seed;
         EXPECT_EQ(morvash::test::RunInChild([&] { return CompareWalks(tree.root()); }, true), "")
             << "seed " << seed << ", without root's rights";
+    }
+}
+
+// One folder read in many batches lists every entry in the file system's
+// order, as readdir gives it, whatever the thread count and however few
+// files the process may open.
+TEST(ParallelWalk, ReadsABigFolderWholeAndFitsTheLimitOfOpenFiles) {
+    TempTree big;
+    for (int i = 0; i < 3000; ++i) {
+        big.touch(Numbered(std::string(60, 'n'), i));
+    }
+    std::string expected;
+    for (const auto& entry : std::filesystem::directory_iterator(big.root())) {
+        expected += entry.path().filename().string() + '\n';
+    }
+    WalkOptions options;
+    for (const unsigned int threads : {1u, 4u}) {
+        options.threads = threads;
+        CSerchFiles walk(big.root().c_str(), "", options);
+        std::string listed;
+        for (const std::string& line : morvash::test::Lines(walk)) {
+            listed += line + '\n';
+        }
+        EXPECT_TRUE(listed == expected) << threads << " threads";
+    }
+    TempTree tree;
+    MakeRandomTree(tree, 6);
+    options.threads = 1;
+    CSerchFiles alone(tree.root().c_str(), "", options);
+    const std::string whole = Dump(alone);
+    for (const auto& [limit, threads] : {std::pair{16u, 0u}, {32u, 256u}}) {
+        const std::string report = morvash::test::RunInChild([&, limit, threads] {
+            const rlimit low{limit, limit};
+            WalkOptions few;
+            few.threads = threads;
+            if (::setrlimit(RLIMIT_NOFILE, &low) != 0) {
+                return std::string("cannot set the limit");
+            }
+            CSerchFiles walk(tree.root().c_str(), "", few);
+            return Dump(walk) == whole ? "" : Dump(walk);
+        });
+        EXPECT_EQ(report, "") << limit << " files, " << threads << " threads";
     }
 }
 
@@ -183,24 +195,4 @@ TEST(ParallelWalk, AStopInMidWalkLeavesAPrefixOfTheListing) {
     EXPECT_TRUE(stopped.WalkStopped() || part.size() == all.size());
     all.resize(std::min(all.size(), part.size()));
     EXPECT_EQ(part, all);
-}
-
-TEST(ParallelWalk, LooksManyLinesUpAsEachAloneAlsoAfterAFolderMoved) {
-    TempTree tree;
-    MakeRandomTree(tree, 5);
-    CSerchFiles walk(tree.root().c_str(), "", WalkOptions{});
-    int before = 0;
-    EXPECT_EQ(CompareLookups(walk, before), "");
-    EXPECT_EQ(morvash::test::RunInChild([&] { return CompareLookups(walk, before); }, true), "");
-    // The files of a moved folder, and a removed file, are no longer found.
-    const std::string chain(250, 'L');
-    ASSERT_EQ(std::rename(tree.path(chain).c_str(), tree.path("moved").c_str()), 0);
-    int file = 0;
-    while (walk.GetEntryType(file) != morvash::EntryType::File) {
-        ++file;
-    }
-    ASSERT_EQ(std::remove(walk.FullPath(file)), 0);
-    int after = 0;
-    EXPECT_EQ(CompareLookups(walk, after), "");
-    EXPECT_EQ(after, before + 19);  // the chain's 18 folders and the removed file
 }

@@ -17,6 +17,7 @@
 
 using morvash::SortKey;
 using morvash::WalkOptions;
+using morvash::test::Numbered;
 using morvash::test::TempTree;
 
 namespace {
@@ -184,4 +185,87 @@ TEST(WalkOptions, ReportsEveryFolderThatCannotBeRead) {
     ASSERT_EQ(missing.WalkErrors().size(), 1u);
     EXPECT_EQ(missing.WalkErrors()[0].path, tree.path("missing"));
     EXPECT_EQ(missing.WalkErrors()[0].error, ENOENT);
+}
+
+// Only files matching -P patterns are listed (all below a matching folder with
+// matchDirs); pruning then drops folders with nothing listed below them.
+TEST(WalkOptions, IncludesAndPrunes) {
+    TempTree tree;
+    for (const char* folder : {"docs", "docs/img", "src", "src/lib", "empty", "deep", "deep/er"}) {
+        tree.makeFolder(folder);
+    }
+    for (const char* file : {"a.c", "b.h", "docs/guide.md", "docs/img/x.png", "src/lib/y.c"}) {
+        tree.touch(file);
+    }
+    const auto listing = [&](std::vector<std::string> include, bool matchDirs, bool prune) {
+        WalkOptions options;
+        options.include = std::move(include);
+        options.matchDirs = matchDirs;
+        options.prune = prune;
+        options.sort = SortKey::Name;
+        return Listing(tree.root(), options);
+    };
+    EXPECT_EQ(listing({"*.c"}, false, false),
+              "a.c\n*deep\n\t*er\n*docs\n\t*img\n*empty\n*src\n\t*lib\n\t\ty.c\n");
+    EXPECT_EQ(listing({"*.c"}, false, true), "a.c\n*src\n\t*lib\n\t\ty.c\n");
+    EXPECT_EQ(listing({"docs"}, true, true), "*docs\n\tguide.md\n\t*img\n\t\tx.png\n");
+    EXPECT_EQ(listing({}, false, true),
+              "a.c\nb.h\n*docs\n\tguide.md\n\t*img\n\t\tx.png\n*src\n\t*lib\n\t\ty.c\n");
+}
+
+// Each listed entry's details and each link's target are read once, while
+// its folder is read; a folder that may be read but not entered lists its
+// entries, not found, and is reported once.
+TEST(WalkOptions, ReadsDetailsAndLinkTargetsWithTheFolder) {
+    TempTree tree;
+    tree.makeFolder("dir");
+    tree.makeFolder("shut");
+    tree.touch("file", 1234);
+    tree.setTime("file", 1'000'000'000, 5);
+    tree.touch("shut/inside");
+    tree.link("file", "to-file");
+    tree.link("nowhere", "dangling");
+    ::chmod(tree.path("file").c_str(), 0751);
+    ::chmod(tree.path("shut").c_str(), 0555 & ~0111);
+    const std::string report = morvash::test::RunInChild(
+        [&]() -> std::string {
+            WalkOptions options;
+            options.details = options.linkTargets = true;
+            options.sort = SortKey::Name;
+            CSerchFiles walk(tree.root().c_str(), "", options);
+            std::string text;
+            for (int i = 0; i < walk.gFc_GetListFiles()->GetSize(); ++i) {
+                const morvash::EntryDetails* details = walk.Details(i);
+                const morvash::LinkTarget* target = walk.GetLinkTarget(i);
+                text += std::string(walk.RealName(i)) + (details->found ? " found" : " missing");
+                if (std::string(walk.RealName(i)) == "file") {
+                    text += Numbered(" ", details->size) + Numbered(" ", details->seconds) +
+                            Numbered(".", details->nanoseconds) +
+                            Numbered(" ", details->mode & 07777) + Numbered(" ", details->links);
+                }
+                if (target != nullptr) {
+                    text += " -> " + target->text + (target->dangling ? " dangling" : "") +
+                            Numbered(" ", (target->mode & 07777));
+                }
+                text += '\n';
+            }
+            for (const morvash::WalkError& error : walk.WalkErrors()) {
+                text += Numbered(
+                    error.path.substr(tree.root().size()) + " ", error.error,
+                    error.kind == morvash::WalkError::Kind::LookUp ? " lookup\n" : " read\n");
+            }
+            return text + (walk.Details(-1) == nullptr ? "" : "outside");
+        },
+        true);
+    EXPECT_EQ(report, Numbered("dangling found -> nowhere dangling 0\n"
+                               "dir found\n"
+                               "file found 1234 1000000000.5 489 1\n"
+                               "shut found\n"
+                               "inside missing\n"
+                               "to-file found -> file 489\n"
+                               "/shut ",
+                               EACCES, " lookup\n"));
+    CSerchFiles plain(tree.root().c_str(), "", WalkOptions{});
+    EXPECT_EQ(plain.Details(0), nullptr);
+    EXPECT_EQ(plain.GetLinkTarget(0), nullptr);
 }

@@ -25,13 +25,12 @@
 // Paths use "/" as the separator. After construction the object only answers
 // questions: the counters, the listing (read in place), and per line the
 // folder that holds the entry (gFc_GetTargetPath) and the entry's details
-// (gFc_GetFileInfo, or GetFileInfos for many lines at once), each in time
+// (gFc_GetFileInfo), each in time
 // proportional to the entry's depth. These queries only read the object (they
 // keep no cache), so several threads may ask them at once, about the same line
 // or different ones, as long as no thread destroys the object meanwhile.
 
 #include <cstdint>
-#include <span>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -98,14 +97,6 @@ class MORVASH_API CSerchFiles {
     /// Looks the entry of line `index` up again (a not-found record outside the listing).
     /// Only reads the object: may run on several threads at once.
     CFileInfo gFc_GetFileInfo(int index);
-
-    /// Looks line `lines[k]` up as gFc_GetFileInfo does, into `records[k]`,
-    /// for as many lines as both spans hold. The lines of one folder that
-    /// follow each other share one opening of that folder by its path, at the
-    /// time of the call, and each is then looked up by name in it, rather than
-    /// from the root; the answers are those of gFc_GetFileInfo at that moment.
-    /// Only reads the object: may run on several threads at once.
-    void GetFileInfos(std::span<const int> lines, std::span<CFileInfo> records) const;
 
     /// Returns the folders that could not be opened or read, in the order the
     /// walk met them (every constructor records them).

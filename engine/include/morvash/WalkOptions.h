@@ -60,12 +60,12 @@ struct WalkError {
 /// What the walk read of one listed entry, when asked to (WalkOptions::details),
 /// by one lookup relative to its open folder while that folder was read.
 struct EntryDetails {
-    bool found = false;             ///< the lookup succeeded; the rest is 0 otherwise
     std::uint64_t size = 0;         ///< in bytes (a link's own size: its target's length)
     std::int64_t seconds = 0;       ///< last-write time, UTC seconds since 1970-01-01
     std::uint32_t nanoseconds = 0;  ///< and its nanoseconds
     std::uint32_t mode = 0;         ///< kind and permission bits, as POSIX's st_mode
     std::uint32_t links = 0;        ///< hard links to it
+    bool found = false;             ///< the lookup succeeded; the rest is 0 otherwise
 };
 
 /// What a symbolic link points to, when asked for (WalkOptions::linkTargets).

@@ -4,6 +4,7 @@
 // DoDataExchange, whose DDX_ calls move one field each between a control and
 // the dialog, in the direction the exchange gives.
 
+#include "morvash/platform/CString.h"
 #include "morvash/platform/WinTypes.h"
 
 class CDialog;
@@ -25,3 +26,17 @@ class CDataExchange {
 /// treats a value outside 0 to 2 as 0 and ticks the box for any other value
 /// but 0.
 void DDX_Check(CDataExchange* pDX, int nIDC, int& value);
+
+/// Exchanges a single-line edit's text with a string in the active code page.
+void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
+
+/// Exchanges a number edit with a number; loading keeps it within the edit's range.
+void DDX_Text(CDataExchange* pDX, int nIDC, int& value);
+
+/// Exchanges a drop-down list's selection with its index (-1: none).
+void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index);
+
+/// Exchanges a group of radio buttons, `nIDC` and the ones that follow it in
+/// the template up to the next WS_GROUP, with the index of the one chosen
+/// (-1: none).
+void DDX_Radio(CDataExchange* pDX, int nIDC, int& value);

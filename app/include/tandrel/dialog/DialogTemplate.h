@@ -16,8 +16,11 @@
 // says which share (in percent) of the growth beyond that size moves the
 // control and widens or heightens it ([100, 0, 0, 0] keeps it at the right
 // edge, [0, 0, 100, 100] grows it both ways); without one it keeps its place. Kinds are the
-// resource-script statements EDITTEXT, PUSHBUTTON, DEFPUSHBUTTON, AUTOCHECKBOX, GROUPBOX, LTEXT and
-// ICON (whose "icon" names the icon resource). CDialog builds its widgets from a loaded template.
+// resource-script statements EDITTEXT, PUSHBUTTON, DEFPUSHBUTTON, AUTOCHECKBOX, AUTORADIOBUTTON,
+// COMBOBOX, GROUPBOX, LTEXT and ICON (whose "icon" names the icon resource). What a resource
+// script leaves to code is data here: a drop-down list's "items", and the "range": [min, max] of
+// a number edit (EDITTEXT with ES_NUMBER), which comes with its up-down arrows. CDialog builds
+// its widgets from a loaded template.
 
 #include <QByteArray>
 #include <QString>
@@ -56,6 +59,9 @@ struct ControlTemplate {
     QString text;
     int icon = 0;  ///< the icon resource of an ICON control
     ControlLayout layout;
+    QStringList items;  ///< the entries of a COMBOBOX, in order
+    int minimum = 0;    ///< the smallest number of an ES_NUMBER edit
+    int maximum = 0;    ///< the largest number of an ES_NUMBER edit
 
     /// Tells whether the control carries the style `name`.
     bool HasStyle(const QString& name) const { return style.contains(name); }

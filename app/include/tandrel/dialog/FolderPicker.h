@@ -8,6 +8,7 @@
 // BrowseForFolderPath describes the picker in a BROWSEINFO and hands it to a
 // FolderPicker, ShowFolderPicker unless a test injects another. The chosen
 // folder comes back as the picker's path text; no shell id lists exist here.
+// The picker's list writes its dates in the widgets' (Japanese) locale.
 
 #include <QString>
 

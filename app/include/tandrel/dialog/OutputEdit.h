@@ -18,7 +18,9 @@
 // Keyboard, as a dialog's multi-line edit: Enter inserts a line break, Tab
 // and Shift+Tab move the focus to the next or previous control, Esc goes on to
 // the dialog. The context menu offers the usual edit commands with Qt's own
-// (translated) texts.
+// (translated) texts, and "Markdown としてコピー", which puts the whole text on
+// the clipboard as a Markdown fenced code block (lines ending in LF, a fence
+// longer than any run of backticks in the text).
 
 #include <Qsci/qsciscintillabase.h>
 

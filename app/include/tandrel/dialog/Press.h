@@ -1,9 +1,9 @@
 #pragma once
 
 // Press: the work of one press of "展開", on a thread of its own so that the
-// window keeps answering. The engine walks the folder, worker threads look
-// the files up ahead of the renderer, the renderer draws the tree text, and a
-// complete text is loaded for the output box:
+// window keeps answering. The engine walks the folder, reading each file's
+// details as it reads the file's folder, the renderer draws the tree text,
+// and a complete text is loaded for the output box:
 //
 //     Press press(request, edit->NewLoader(), notify);  // starts the thread
 //     press.Progress();           // any time: entries walked, then files looked up
@@ -29,12 +29,13 @@
 
 namespace tandrel::dialog {
 
-/// What a press works on: the dialog's texts and check boxes at the press.
+/// What a press works on: the dialog's texts, check boxes and settings at the press.
 struct PressRequest {
     CString enginePath;
     CString rootLabel;
     CString extensions;
-    unsigned int maxDepth = MAX_SEARCH_DEPTH;
+    /// How to walk: depth, what is left out, order; the press sets the control.
+    morvash::WalkOptions walk;
     TreeOptions options;
 };
 

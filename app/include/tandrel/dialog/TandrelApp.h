@@ -1,17 +1,17 @@
 #pragma once
 
 // CTandrelApp: the application object. It sets the process's code page from
-// the locale and loads Qt's Japanese texts for its standard dialogs and menus
-// whatever the locale (the program is Japanese), then InitInstance runs the
+// the locale, and makes Qt's standard dialogs and menus Japanese whatever the
+// locale (the program is Japanese): their texts, and the widgets' locale,
+// which formats dates and numbers. Then InitInstance runs the
 // main dialog modally and asks for no message loop, so the program ends when
 // the dialog closes.
 
 #include <QApplication>
-#include <QTranslator>
 
 #include "morvash/platform/CString.h"
-
 #include "morvash/platform/WinTypes.h"
+#include "tandrel/dialog/QtTexts.h"
 
 class CTandrelDlg;
 
@@ -19,8 +19,8 @@ class CTandrelApp : public QApplication {
     Q_OBJECT
 
   public:
-    /// Starts Qt, chooses the active code page from the locale and loads Qt's
-    /// Japanese translation.
+    /// Starts Qt, chooses the active code page from the locale, loads Qt's
+    /// Japanese texts and makes Japanese the widgets' locale.
     CTandrelApp(int& argc, char** argv);
 
     /// Runs InitInstance, then the message loop if it returned TRUE; returns the exit code.
@@ -34,5 +34,5 @@ class CTandrelApp : public QApplication {
     CString m_strOpeningFolder;
 
   private:
-    QTranslator qtTexts_;
+    tandrel::dialog::QtTexts qtTexts_;
 };

@@ -5,7 +5,11 @@
 // presses "展開"; OnExpand has the engine walk the folder and the renderer
 // draw it into the output box. "参照" runs the folder picker (OnBrowse). The
 // context menu of the background stands in for the window menu and offers
-// "ﾊﾞｰｼﾞｮﾝ情報(&A)...", which opens the About box.
+// "詳細設定(&D)..." and "ﾊﾞｰｼﾞｮﾝ情報(&A)...", which opens the About box.
+//
+// "詳細(&D)..." opens the settings dialog (CSettingsDlg), whose settings every
+// later press applies; while one differs from its default the button reads
+// "詳細(&D)*...". A folder dropped on the window goes into the folder box.
 //
 // A press works on a thread of its own (Press) while the window keeps
 // answering; OnExpand returns when it is over. 展開 is disabled meanwhile;
@@ -17,6 +21,7 @@
 // dialog sets its window icon and has no paint or drag-icon handlers.
 
 #include <QIcon>
+#include <QString>
 
 #include <memory>
 #include <optional>
@@ -25,6 +30,7 @@
 #include "morvash/platform/WinTypes.h"
 #include "tandrel/dialog/Dialog.h"
 #include "tandrel/dialog/FolderPicker.h"
+#include "tandrel/dialog/MoreSettings.h"
 #include "tandrel/dialog/OutputEdit.h"
 #include "tandrel/dialog/Press.h"
 #include "tandrel/dialog/ResourceIds.h"
@@ -51,6 +57,8 @@ class CTandrelDlg : public CDialog {
     BOOL m_bRootFullPath;  ///< first line is the folder path as typed (1011)
     BOOL m_bNoSubfolders;  ///< do not descend into subfolders (1010)
     CString m_strOutput;   ///< the text the last press built
+    /// The settings dialog's choices, applied by every press.
+    tandrel::dialog::MoreSettings m_settings;
 
     /// Replaces the folder picker that OnBrowse runs (tests inject their own).
     void SetFolderPicker(FolderPicker picker) { m_folderPicker = std::move(picker); }
@@ -70,12 +78,16 @@ class CTandrelDlg : public CDialog {
     void OnBrowse();
     /// "展開": walks the folder and shows its tree, or reports the depth error.
     void OnExpand();
+    /// "詳細": lets the user change the settings; OK keeps them.
+    void OnSettings();
 
     QIcon m_hIcon;
 
   private:
-    // The rendering choices of the check boxes' flags.
+    // The rendering choices of the check boxes' flags and the settings.
     tandrel::TreeOptions TreeOptionsFromFlags() const;
+    // Marks the settings button while a setting differs from its default.
+    void ShowSettingsMark();
     // Runs a press while the window keeps answering; nothing when it was stopped.
     std::optional<tandrel::dialog::PressOutcome> RunPress(
         tandrel::dialog::PressRequest request, tandrel::dialog::OutputEdit::Loader shown);
@@ -84,6 +96,8 @@ class CTandrelDlg : public CDialog {
 
     FolderPicker m_folderPicker = ShowFolderPicker;
     CString m_strOpeningFolder;
+    // The settings button's text without the mark.
+    QString settingsText_;
     // The last press: running, or ended and perhaps still freeing its listing.
     std::unique_ptr<tandrel::dialog::Press> press_;
     // The loop that waits for the running press (null between presses).

@@ -10,6 +10,15 @@
 
 namespace tandrel::cli {
 
+/// The command's exit statuses.
+enum ExitStatus : int {
+    kSuccess = 0,
+    kDepthError = 1,  ///< a folder lies 32 or more levels deep; nothing is written
+    kBadUsage = 2,    ///< a usage error, or FOLDER is not a folder
+    kWriteError = 3,  ///< the output could not be written
+    kUnreadable = 4,  ///< some folder could not be read or its entries looked up
+};
+
 /// Prepares the process for one `run`: chooses the code page from the locale,
 /// ignores SIGPIPE (writing into a closed pipe then fails with EPIPE, which
 /// `run` treats as a quiet end), and lets `run` leave the listing's memory to
@@ -18,7 +27,7 @@ void PrepareProcess();
 
 /// What the streams given to `run` are shown on.
 struct Console {
-    bool outIsTerminal = false;  ///< the output goes to a terminal (narrow drawing by default)
+    bool outIsTerminal = false;  ///< the output goes to a terminal (narrow drawing, colours)
     bool errIsTerminal = false;  ///< messages go to a terminal (a progress line on long runs)
 };
 
@@ -27,8 +36,7 @@ Console ProcessConsole();
 
 /// Runs the command with `args` (args[0] is the program name), writing the
 /// tree to `out` and messages to `err`, which `console` describes; returns
-/// the exit status: 0 success, 1 depth error, 2 bad usage, 3 write failure,
-/// 4 some folder could not be read.
+/// an ExitStatus.
 int run(std::span<const std::string> args, std::ostream& out, std::ostream& err,
         const Console& console = {});
 

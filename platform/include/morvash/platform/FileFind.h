@@ -26,9 +26,6 @@
 #include "morvash/platform/SystemTime.h"
 #include "morvash/platform/WinTypes.h"
 
-/// The attribute bit that marks a directory.
-inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
-
 class PLATFORM_API CFileFind {
   public:
     enum class Match {
@@ -65,9 +62,6 @@ class PLATFORM_API CFileFind {
     BOOL IsDirectory() const noexcept { return MatchesMask(FILE_ATTRIBUTE_DIRECTORY); }
     /// Tests the current entry's attributes against `mask`.
     BOOL MatchesMask(DWORD mask) const noexcept;
-    /// Returns the current entry's type as the directory read gives it: one of
-    /// the DT_ codes of <dirent.h> (DT_UNKNOWN when not even a lookup tells).
-    unsigned char GetEntryType() const noexcept;
     /// Returns the current entry's size in bytes (0 when it cannot be read).
     std::uint64_t GetLength() const;
     /// Reads the current entry's last-write time; FALSE when it cannot be read.
@@ -86,39 +80,6 @@ struct EntryDetails {
     std::uint64_t length = 0;  ///< size in bytes (0 when the system reports none)
     FILETIME lastWrite{};      ///< last-write time
 };
-
-/// Opens the folder `path` for reading its entries, as FindFile does with a
-/// folder pattern (a long path piece by piece; a link that the path names is
-/// followed); returns the descriptor, which the caller closes, or -1 with errno set.
-PLATFORM_API int OpenFolder(std::string_view path);
-
-/// Opens the folder `name` inside the folder open on `parent`, as
-/// FindSubFolder does (never through a symbolic link); returns the descriptor,
-/// which the caller closes, or -1 with errno set.
-PLATFORM_API int OpenSubFolder(int parent, const char* name) noexcept;
-
-/// Opens the folder `relative` ("name/name/...") below the folder open on
-/// `base`, following no symbolic link on the way, as a chain of OpenSubFolder
-/// calls would, but resolving the path at once; returns the descriptor, which
-/// the caller closes, or -1 with errno set. Lets readers on several threads
-/// open folders without holding each parent open.
-PLATFORM_API int OpenFolderBelow(int base, std::string_view relative);
-
-/// Opens the folder `path` for looking its entries up (O_PATH: no read right
-/// needed), resolving the path as FindExact resolves the paths inside it, so
-/// that FindInFolder on the result answers as FindExact on the joined path
-/// would at that moment; returns the descriptor, which the caller closes, or
-/// -1 with errno set.
-PLATFORM_API int OpenFolderForLookup(std::string_view path);
-
-/// Opens the folder `name` (one name, no "/") of the folder open for lookups
-/// on `parent`, as OpenFolderForLookup opens the joined path; returns the
-/// descriptor, which the caller closes, or -1 with errno set.
-PLATFORM_API int OpenFolderInLookup(int parent, const char* name) noexcept;
-
-/// Looks the entry `name` (one name, no "/") of the folder open on `folder` up
-/// as FindExact does a path; false when there is no such entry.
-PLATFORM_API bool FindInFolder(int folder, const char* name, EntryDetails& details) noexcept;
 
 /// Looks `path` up as CFileFind::FindFile does with Match::Exact, giving the
 /// details that GetLength, GetLastWriteTime and IsDirectory would; false when

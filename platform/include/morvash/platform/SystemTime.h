@@ -15,23 +15,6 @@
 #include "morvash/platform/Export.h"
 #include "morvash/platform/WinTypes.h"
 
-struct FILETIME {
-    DWORD dwLowDateTime;
-    DWORD dwHighDateTime;
-};
-
-/// Broken-down time: eight unsigned 16-bit fields in this order.
-struct SYSTEMTIME {
-    WORD wYear;
-    WORD wMonth;      ///< 1 = January
-    WORD wDayOfWeek;  ///< 0 = Sunday
-    WORD wDay;
-    WORD wHour;
-    WORD wMinute;
-    WORD wSecond;
-    WORD wMilliseconds;
-};
-
 namespace platform {
 
 /// Returns the FILETIME of a POSIX time (seconds and nanoseconds since 1970
@@ -39,8 +22,3 @@ namespace platform {
 PLATFORM_API FILETIME FileTimeFromUnix(std::int64_t seconds, std::int64_t nanoseconds) noexcept;
 
 }  // namespace platform
-
-/// Breaks a file time down into UTC calendar fields, without any time-zone
-/// change. Returns FALSE, leaving `out` untouched, for a time past the largest
-/// value SYSTEMTIME can hold; FileTimeFromUnix never makes one.
-PLATFORM_API BOOL FileTimeToSystemTime(const FILETIME* time, SYSTEMTIME* out) noexcept;

@@ -6,6 +6,8 @@
 // except through the file-details lookup the caller passes in.
 
 #include <functional>
+#include <string>
+#include <string_view>
 
 #include "morvash/SerchFiles.h"
 #include "morvash/platform/CString.h"
@@ -27,6 +29,7 @@ RootFolder PrepareRootFolder(const CString& folderText, BOOL rootFullPath);
 enum class BuildResult {
     Complete,    ///< the text is complete
     DepthError,  ///< a shown line lies 32 or more levels deep; the text is partial
+    Stopped,     ///< a stop was requested (RenderWalk only); no text
 };
 
 /// Returns the details of the file on a listing line, by listing index.
@@ -65,5 +68,9 @@ BuildResult BuildTreeText(const CString& rootLabel, const CStringArray& listing,
 
 /// Returns the depth error's two-line message in the active code page.
 CString DepthErrorMessage();
+
+/// Returns `text` with each control byte (0x01-0x1F, 0x7F) shown as "?", as
+/// the listing shows names, so that it stays on its line.
+std::string ShownText(std::string_view text);
 
 }  // namespace tandrel

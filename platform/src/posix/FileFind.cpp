@@ -2,92 +2,25 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <limits.h>
-#include <linux/openat2.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "PathOpen.h"
 #include "morvash/platform/MbcsSearch.h"
 
 namespace {
 
-constexpr int kDirectoryFlags = O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC;
-// A folder opened only to look its entries up: no read right needed.
-constexpr int kLookupFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
-
-// An owned file descriptor (or AT_FDCWD, which is never closed).
-class Fd {
-  public:
-    Fd() = default;
-    explicit Fd(int fd) : fd_(fd) {}
-    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, AT_FDCWD)) {}
-    Fd& operator=(Fd&& other) noexcept {
-        reset(std::exchange(other.fd_, AT_FDCWD));
-        return *this;
-    }
-    ~Fd() { reset(AT_FDCWD); }
-    int get() const noexcept { return fd_; }
-    int release() noexcept { return std::exchange(fd_, AT_FDCWD); }
-    bool valid() const noexcept { return fd_ >= 0 || fd_ == AT_FDCWD; }
-    void reset(int fd) noexcept {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        fd_ = fd;
-    }
-
-  private:
-    int fd_ = AT_FDCWD;
-};
-
-// Resolves the leading part of a path that is too long for one system call,
-// folder by folder, and leaves in `rest` a tail short enough to be resolved
-// relative to the returned folder. Each piece is resolved as the whole path
-// would be, so the result names the same file.
-Fd OpenBase(std::string_view path, std::string_view& rest) {
-    Fd base;
-    rest = path;
-    while (rest.size() >= PATH_MAX) {
-        const std::size_t cut = rest.substr(0, PATH_MAX - 1).rfind('/');
-        if (cut == std::string_view::npos || cut == 0) {
-            return Fd(-1);
-        }
-        const std::string piece(rest.substr(0, cut));
-        Fd next(::openat(base.get(), piece.c_str(), kDirectoryFlags));
-        if (!next.valid()) {
-            return Fd(-1);
-        }
-        base = std::move(next);
-        rest = rest.substr(cut + 1);
-    }
-    return base;
-}
-
-std::string Component(std::string_view rest) {
-    return rest.empty() ? "." : std::string(rest);
-}
-
-// Reads the entry that `path` names as it stands (lstat), through OpenBase
-// when it is long. `path` must be followed by a NUL byte: its tail is then one
-// too, and is handed to the system without a copy. A path ending in "/" names
-// no entry.
-bool StatExact(std::string_view path, struct stat& info) {
-    if (path.empty() || path.back() == '/') {
-        return false;
-    }
-    std::string_view rest;
-    const Fd base = OpenBase(path, rest);
-    return base.valid() && ::fstatat(base.get(), rest.data(), &info, AT_SYMLINK_NOFOLLOW) == 0;
-}
+using platform::posix::Component;
+using platform::posix::Fd;
+using platform::posix::kDirectoryFlags;
+using platform::posix::OpenBase;
+using platform::posix::StatExact;
 
 // Buffers for getdents64, kept for reuse. A walk starts and ends one
 // enumeration per folder; a fresh block each time costs more than reading a
@@ -126,30 +59,6 @@ void Fill(const struct stat& info, platform::EntryDetails& details) noexcept {
     details.directory = S_ISDIR(info.st_mode);
     details.length = info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
     details.lastWrite = platform::FileTimeFromUnix(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
-}
-
-// Opens `relative` (shorter than PATH_MAX) below `base` with no symbolic link
-// on the way. Kernels without openat2 get one OpenSubFolder per name.
-int OpenBelowShort(int base, const std::string& relative) {
-    static std::atomic<bool> noOpenat2{false};
-    if (!noOpenat2.load(std::memory_order_relaxed)) {
-        open_how how{};
-        how.flags = kDirectoryFlags | O_NOFOLLOW;
-        how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
-        const long fd = ::syscall(SYS_openat2, base, relative.c_str(), &how, sizeof how);
-        if (fd >= 0 || (errno != ENOSYS && errno != EPERM)) {
-            return static_cast<int>(fd);
-        }
-        noOpenat2.store(true, std::memory_order_relaxed);
-    }
-    Fd folder(::fcntl(base, F_DUPFD_CLOEXEC, 0));
-    for (std::size_t start = 0; folder.valid() && start <= relative.size();) {
-        const std::size_t end = std::min(relative.find('/', start), relative.size());
-        folder = Fd(::openat(folder.get(), relative.substr(start, end - start).c_str(),
-                             kDirectoryFlags | O_NOFOLLOW));
-        start = end + 1;
-    }
-    return folder.valid() ? folder.release() : -1;
 }
 
 }  // namespace
@@ -260,7 +169,7 @@ BOOL CFileFind::FindFile(const char* name, Match match) {
     }
 
     if (enumerate) {
-        state_ = State::enumerate(Fd(platform::OpenFolder(folder)));
+        state_ = State::enumerate(Fd(platform::posix::OpenFolder(folder)));
         return state_ ? TRUE : FALSE;
     }
 
@@ -285,7 +194,8 @@ BOOL CFileFind::FindSubFolder(const CFileFind& parent, const char* name) {
     if (!parent.state_ || !parent.state_->enumerating() || name == nullptr || *name == '\0') {
         return FALSE;
     }
-    state_ = State::enumerate(Fd(platform::OpenSubFolder(parent.state_->folder.get(), name)));
+    state_ = State::enumerate(
+        Fd(::openat(parent.state_->folder.get(), name, kDirectoryFlags | O_NOFOLLOW)));
     return state_ ? TRUE : FALSE;
 }
 
@@ -335,10 +245,6 @@ BOOL CFileFind::MatchesMask(DWORD mask) const noexcept {
     return (attributes & mask) != 0 ? TRUE : FALSE;
 }
 
-unsigned char CFileFind::GetEntryType() const noexcept {
-    return state_ ? state_->type : static_cast<unsigned char>(DT_UNKNOWN);
-}
-
 std::uint64_t CFileFind::GetLength() const {
     const struct stat* info = state_ ? state_->stat() : nullptr;
     return info != nullptr && info->st_size > 0 ? static_cast<std::uint64_t>(info->st_size) : 0;
@@ -354,70 +260,6 @@ BOOL CFileFind::GetLastWriteTime(FILETIME* time) const {
 }
 
 namespace platform {
-
-int OpenFolder(std::string_view path) {
-    errno = 0;
-    std::string_view rest;
-    const Fd base = OpenBase(path, rest);
-    if (!base.valid()) {
-        // A piece that cannot be cut at a separator fails without a system call.
-        if (errno == 0) {
-            errno = ENAMETOOLONG;
-        }
-        return -1;
-    }
-    return ::openat(base.get(), Component(rest).c_str(), kDirectoryFlags);
-}
-
-int OpenSubFolder(int parent, const char* name) noexcept {
-    return ::openat(parent, name, kDirectoryFlags | O_NOFOLLOW);
-}
-
-int OpenFolderBelow(int base, std::string_view relative) {
-    if (relative.size() < PATH_MAX) {
-        return OpenBelowShort(base, std::string(relative));
-    }
-    // A long path goes piece by piece, each piece under the same rule.
-    Fd from;
-    int at = base;
-    while (relative.size() >= PATH_MAX) {
-        const std::size_t cut = relative.substr(0, PATH_MAX - 1).rfind('/');
-        if (cut == std::string_view::npos || cut == 0) {
-            errno = ENAMETOOLONG;
-            return -1;
-        }
-        from = Fd(OpenBelowShort(at, std::string(relative.substr(0, cut))));
-        if (!from.valid()) {
-            return -1;
-        }
-        at = from.get();
-        relative.remove_prefix(cut + 1);
-    }
-    return OpenBelowShort(at, std::string(relative));
-}
-
-int OpenFolderForLookup(std::string_view path) {
-    std::string_view rest;
-    const Fd base = OpenBase(path, rest);
-    if (!base.valid()) {
-        errno = ENAMETOOLONG;
-        return -1;
-    }
-    return ::openat(base.get(), Component(rest).c_str(), kLookupFlags);
-}
-
-int OpenFolderInLookup(int parent, const char* name) noexcept {
-    return ::openat(parent, name, kLookupFlags);
-}
-
-bool FindInFolder(int folder, const char* name, EntryDetails& details) noexcept {
-    struct stat info {};
-    if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
-        return false;
-    }
-    Fill(info, details);
-    return true;
-}
 
 bool FindExact(const char* path, EntryDetails& details) {
     struct stat info {};

@@ -1,16 +1,14 @@
-#include "JsonWriter.h"
+#include "tandrel/render/Json.h"
 
 #include <algorithm>
-#include <array>
-#include <charconv>
 #include <cstdint>
-#include <filesystem>
-#include <system_error>
+#include <vector>
 
+#include "EntryColumns.h"
 #include "morvash/ListingLine.h"
 #include "morvash/platform/CodePage.h"
 
-namespace tandrel::cli {
+namespace tandrel {
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
@@ -46,12 +44,12 @@ std::size_t Utf8Length(std::string_view text) {
 }
 
 // Returns `text` (in the active code page) as UTF-8, each byte that begins no
-// character replaced by U+FFFD; `lossy` tells whether any was.
+// character replaced by U+FFFD; `lossy` tells whether the UTF-8 text differs
+// from the bytes: a replaced byte, or under code page 932 any converted one.
 std::string ToUtf8(std::string_view text, bool& lossy) {
     if (platform::ActiveCodePage() == platform::CodePage::Cp932) {
-        std::string utf8 = platform::ToUtf8(text);
-        lossy = utf8.find(kReplacement) != std::string::npos;
-        return utf8;
+        lossy = true;
+        return platform::ToUtf8(text);
     }
     std::string utf8;
     utf8.reserve(text.size());
@@ -92,7 +90,7 @@ void AppendString(std::string& out, std::string_view utf8) {
 }
 
 // Appends `"key": "text"`, converted to UTF-8, and `"key_hex": "..."` with the
-// raw bytes when the conversion lost any.
+// raw bytes when the text is not its bytes.
 void AppendText(std::string& out, std::string_view key, std::string_view text) {
     static constexpr std::string_view kHex = "0123456789abcdef";
     out += '"';
@@ -120,36 +118,27 @@ void AppendText(std::string& out, std::string_view key, std::string_view text) {
     }
 }
 
-void AppendNumber(std::string& out, std::uint64_t value, int minDigits = 1) {
-    std::array<char, 24> digits;
-    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
-    out.append(
-        static_cast<std::size_t>(std::max<std::ptrdiff_t>(minDigits - (end - digits.data()), 0)),
-        '0');
-    out.append(digits.data(), end);
-}
-
-// "YYYY-MM-DDTHH:MM:SS+09:00": the time is already UTC moved nine hours on.
-void AppendTime(std::string& out, const SYSTEMTIME& time) {
+// "YYYY-MM-DDTHH:MM:SS+HH:MM": in the dialog's zone, or the process's.
+void AppendTime(std::string& out, const detail::FileFacts& facts, bool local) {
+    const platform::ZonedTime time = detail::Zoned(facts, local);
     out += ", \"time\": \"";
-    AppendNumber(out, time.wYear, 4);
+    detail::AppendDecimal(out, static_cast<std::uint64_t>(std::max<std::int64_t>(time.year, 0)), 4);
     out += '-';
-    AppendNumber(out, time.wMonth, 2);
+    detail::AppendDecimal(out, static_cast<std::uint64_t>(time.month), 2);
     out += '-';
-    AppendNumber(out, time.wDay, 2);
+    detail::AppendDecimal(out, static_cast<std::uint64_t>(time.day), 2);
     out += 'T';
-    AppendNumber(out, time.wHour, 2);
+    detail::AppendDecimal(out, static_cast<std::uint64_t>(time.hour), 2);
     out += ':';
-    AppendNumber(out, time.wMinute, 2);
+    detail::AppendDecimal(out, static_cast<std::uint64_t>(time.minute), 2);
     out += ':';
-    AppendNumber(out, time.wSecond, 2);
-    out += "+09:00\"";
-}
-
-// What readlink gives for the link at `path`; empty when it cannot be read.
-std::string LinkTarget(const char* path) {
-    std::error_code error;
-    return std::filesystem::read_symlink(path, error).native();
+    detail::AppendDecimal(out, static_cast<std::uint64_t>(time.second), 2);
+    const long offset = time.offset < 0 ? -time.offset : time.offset;
+    out += time.offset < 0 ? '-' : '+';
+    detail::AppendDecimal(out, static_cast<std::uint64_t>(offset / 3600), 2);
+    out += ':';
+    detail::AppendDecimal(out, static_cast<std::uint64_t>(offset / 60 % 60), 2);
+    out += '"';
 }
 
 constexpr std::string_view TypeName(morvash::EntryType type) {
@@ -169,8 +158,11 @@ constexpr std::string_view TypeName(morvash::EntryType type) {
 }  // namespace
 
 void AppendJson(std::string& out, std::string_view rootLabel, CSerchFiles& engine,
-                const JsonContent& content, const FileInfoLookup& lookup) {
+                const RenderOptions& options) {
     const CStringArray& listing = *engine.gFc_GetListFiles();
+    const std::vector<std::uint64_t> totals =
+        options.folderSizes ? detail::FolderTotals(engine) : std::vector<std::uint64_t>();
+    const bool sizes = options.tree.size || options.folderSizes;
     out += '{';
     AppendText(out, "root", rootLabel);
     out += ", \"entries\": [";
@@ -190,7 +182,7 @@ void AppendJson(std::string& out, std::string_view rootLabel, CSerchFiles& engin
     };
     for (int i = 0; i < listing.GetSize(); ++i) {
         const morvash::ListingLine line = morvash::ReadListingLine(listing[i].view());
-        if (!line.directory && !content.files) {
+        if (!line.directory && !options.tree.fileName) {
             continue;
         }
         while (open > line.depth) {
@@ -205,26 +197,33 @@ void AppendJson(std::string& out, std::string_view rootLabel, CSerchFiles& engin
         out += TypeName(type);
         out += '"';
         if (line.directory) {
+            if (options.folderSizes) {
+                out += ", \"size\": ";
+                detail::AppendDecimal(out, totals[static_cast<std::size_t>(i)]);
+            }
             out += ", \"contents\": [";
             ++open;
             empty = true;
             continue;
         }
-        const CFileInfo info = lookup(i);
-        if (info.m_FullPath.IsEmpty() && info.m_FileTitle.IsEmpty()) {
+        const detail::FileFacts facts = detail::FactsOf(engine, i);
+        if (!facts.found) {
             out += ", \"missing\": true";
         } else {
-            if (content.size) {
+            if (sizes) {
                 out += ", \"size\": ";
-                AppendNumber(out, (std::uint64_t{info.m_LengthHigh} << 32) | info.m_Length);
+                detail::AppendDecimal(out, facts.size);
             }
-            if (content.time) {
-                AppendTime(out, info.m_LastWrite);
+            if (options.tree.timestamp) {
+                AppendTime(out, facts, options.time.local);
             }
         }
-        if (type == morvash::EntryType::Link) {
+        if (const morvash::LinkTarget* target = engine.GetLinkTarget(i)) {
             out += ", ";
-            AppendText(out, "target", LinkTarget(engine.FullPath(i)));
+            AppendText(out, "target", target->text);
+            if (target->dangling) {
+                out += ", \"dangling\": true";
+            }
         }
         out += '}';
         empty = false;
@@ -234,10 +233,10 @@ void AppendJson(std::string& out, std::string_view rootLabel, CSerchFiles& engin
     }
     out += empty ? "]" : "\n]";
     out += ", \"directories\": ";
-    AppendNumber(out, engine.gFc_GetNumOfDir());
+    detail::AppendDecimal(out, engine.gFc_GetNumOfDir());
     out += ", \"files\": ";
-    AppendNumber(out, engine.gFc_GetNumOfFile());
+    detail::AppendDecimal(out, engine.gFc_GetNumOfFile());
     out += "}\n";
 }
 
-}  // namespace tandrel::cli
+}  // namespace tandrel

@@ -1,0 +1,153 @@
+// Which entries a walk keeps, by name and kind, and which folders it enters;
+// the version order against `ls -v` itself.
+
+#include "Selection.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "TempTree.h"
+#include "morvash/SerchFiles.h"
+
+using morvash::EntryType;
+using morvash::WalkOptions;
+using morvash::detail::Verdict;
+
+namespace {
+
+constexpr EntryType kDir = EntryType::Directory;
+constexpr EntryType kFile = EntryType::File;
+
+}  // namespace
+
+TEST(Selection, KeepsByNameKindAndWhatIsIncludedAbove) {
+    struct Case {
+        std::vector<std::string> exclude, include;
+        bool noHidden, matchDirs;
+        const char* extensions;
+        const char* name;
+        EntryType type;
+        bool allIncluded;
+        Verdict verdict;
+    };
+    const Case cases[] = {
+        {{}, {}, false, false, "", ".env", kFile, false, Verdict::Kept},
+        {{}, {}, true, false, "", ".env", kFile, false, Verdict::LeftOut},
+        {{}, {}, true, false, "", ".git", kDir, false, Verdict::LeftOut},
+        {{"*.o"}, {}, false, false, "", "a.o", kFile, false, Verdict::LeftOut},
+        {{"build/"}, {}, false, false, "", "build", kDir, false, Verdict::LeftOut},
+        {{"build/"}, {}, false, false, "", "build", EntryType::Link, false, Verdict::Kept},
+        {{"b?i*"}, {}, false, false, "", "build", kFile, false, Verdict::LeftOut},
+        {{}, {"*.c"}, false, false, "", "a.c", kFile, false, Verdict::Kept},
+        {{}, {"*.c"}, false, false, "", "a.h", kFile, false, Verdict::LeftOut},
+        {{}, {"*.c"}, false, false, "", "a.h", EntryType::Link, false, Verdict::LeftOut},
+        {{}, {"*.c"}, false, false, "", "a.h", kFile, true, Verdict::Kept},
+        {{}, {"*.c"}, false, false, "", "src", kDir, false, Verdict::Kept},
+        {{}, {"src*"}, false, true, "", "src", kDir, false, Verdict::KeptWithAll},
+        {{}, {"src*"}, false, true, "", "src", kDir, true, Verdict::Kept},
+        {{}, {"src*"}, false, false, "", "src", kDir, false, Verdict::Kept},
+        {{"a.c"}, {"*.c"}, false, false, "", "a.c", kFile, false, Verdict::LeftOut},
+        {{}, {}, false, false, "c h", "a.h", kFile, false, Verdict::Kept},
+        {{}, {}, false, false, "c", "a.h", kFile, false, Verdict::LeftOut},
+        {{}, {}, false, false, "c", "a.h", kDir, false, Verdict::Kept},
+        {{}, {"*.h"}, false, false, "c", "a.h", kFile, false, Verdict::LeftOut},
+    };
+    for (const Case& c : cases) {
+        WalkOptions options;
+        options.exclude = c.exclude;
+        options.include = c.include;
+        options.noHidden = c.noHidden;
+        options.matchDirs = c.matchDirs;
+        const morvash::detail::Selection selection(c.extensions, options);
+        EXPECT_EQ(selection.Keep(c.name, c.type, c.allIncluded), c.verdict) << c.name;
+    }
+}
+
+TEST(Selection, EntersFoldersWithinTheDepthAndOnTheWalkedDevice) {
+    WalkOptions options;
+    options.maxDepth = 2;
+    options.oneFileSystem = true;
+    morvash::detail::Selection selection("", options);
+    morvash::test::TempTree tree;
+    selection.SetDevice(platform::Folder::Open(tree.root()));
+    platform::FileStatus same;
+    ASSERT_TRUE(platform::Folder::Open(tree.root()).Status(same));
+    platform::FileStatus other = same;
+    other.device = same.device + 1;
+    EXPECT_TRUE(selection.Enters(1, &same));
+    EXPECT_TRUE(selection.Enters(1, nullptr));  // not looked up: entered
+    EXPECT_FALSE(selection.Enters(1, &other));
+    EXPECT_FALSE(selection.Enters(2, &same));
+}
+
+// The name and version orders are `ls`'s and `ls -v`'s: both order the same names alike.
+TEST(Order, NamesAndVersionsAsLsOrdersThem) {
+    const std::vector<std::string> names = {
+        "img1",
+        "img010",
+        "img2",
+        "img10",
+        "foo-1.9.1.tar.gz",
+        "foo-1.9.tar.gz",
+        "a~b",
+        "a",
+        ".hidden",
+        ".a1",
+        ".a10",
+        "x.tar.gz",
+        "x1.tar",
+        "10",
+        "9",
+        "file~",
+        "README",
+        "readme",
+        "a.b.c1",
+        "v1.2~rc",
+        "v1.2",
+        "v1.2.0",
+        "007",
+        "7",
+        "b-2",
+        "b-10.5",
+        "b-10.5.txt",
+        "Z9.z",
+        "~x",
+        "é1",
+        "é01",
+        "x.",
+        ".x",
+        "a0.1",
+        "a.01",
+        "1.10a~1",
+        "abcdefgh1",
+        "abcdefgh0",
+        "abcdefgh",
+        "abcdefghé",
+        "abcdefg",
+    };
+    morvash::test::TempTree tree;
+    for (const std::string& name : names) {
+        tree.touch(name);
+    }
+    for (const auto& [flag, key] :
+         {std::pair{"", morvash::SortKey::Name}, {"-v", morvash::SortKey::Version}}) {
+        std::string listed;
+        FILE* ls = ::popen(("cd '" + tree.root() + "' && LC_ALL=C ls -1 -A " + flag).c_str(), "r");
+        for (int c = 0; ls != nullptr && (c = std::fgetc(ls)) != EOF;) {
+            listed += static_cast<char>(c);
+        }
+        ASSERT_TRUE(ls != nullptr && ::pclose(ls) == 0);
+        WalkOptions options;
+        options.sort = key;
+        CSerchFiles walk(tree.root().c_str(), "", options);
+        std::string ours;
+        for (int i = 0; i < walk.gFc_GetListFiles()->GetSize(); ++i) {
+            ours.append(walk.RealName(i)) += '\n';
+        }
+        EXPECT_EQ(ours, listed) << flag;
+    }
+}
