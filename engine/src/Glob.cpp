@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cwctype>
+#include <iterator>
+#include <string>
+#include <string_view>
 
 #include "morvash/platform/CodePage.h"
 
