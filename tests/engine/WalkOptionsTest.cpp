@@ -1,6 +1,5 @@
 // The walk's options on real trees: what is left out (and never opened), the
-// order of each folder, git's ignore rules against git itself, other file
-// systems and the folders that cannot be read.
+// order of each folder, other file systems and the folders that cannot be read.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -8,17 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "Child.h"
-#include "GitIgnore.h"
 #include "Listing.h"
 #include "TempTree.h"
 
@@ -41,20 +34,6 @@ std::string Text(CSerchFiles&& walk) {
 std::string Listing(const std::string& path, const WalkOptions& options,
                     const char* extensions = "") {
     return Text(CSerchFiles(path.c_str(), extensions, options));
-}
-
-std::string Shell(const std::string& command) {
-    std::string output;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    for (int c = 0; pipe != nullptr && (c = std::fgetc(pipe)) != EOF;) {
-        output += static_cast<char>(c);
-    }
-    EXPECT_TRUE(pipe != nullptr && ::pclose(pipe) == 0) << command;
-    return output;
-}
-
-void Write(const TempTree& tree, const std::string& rel, const std::string& text) {
-    std::ofstream(tree.path(rel)) << text;
 }
 
 }  // namespace
@@ -146,79 +125,6 @@ TEST(WalkOptions, SortsEachFolderUnderItsLine) {
         (line.starts_with('\t') ? inD : files).insert(0, line == "*d" ? "" : line + '\n');
     }
     EXPECT_EQ(listing(SortKey::None, true, true), "*d\n" + inD + files);
-}
-
-// With git's rules the files listed are those git lists for the folder, also
-// from a folder below the top; folders holding nothing listed stay when git
-// does not ignore them. Outside a work tree nothing is left out.
-TEST(WalkOptions, GitignoreListsWhatGitLists) {
-    TempTree tree;
-    for (const char* folder : {"build", "docs", "docs/sub", "sub", "sub/cache", "empty"}) {
-        tree.makeFolder(folder);
-    }
-    for (const char* file :
-         {"top.txt", "a.log", "keep.log", "cache", "build/out.bin", "build/tracked.txt",
-          "docs/x.tmp", "docs/sub/y.tmp", "docs/sub/notes", "sub/top.txt", "sub/a.log", "sub/b.md",
-          "sub/cache/c", "Build.o", "x.bak", "keep.bak"}) {
-        tree.touch(file);
-    }
-    tree.link("../docs", "sub/build");  // a link: folder-only rules never match it
-    Write(tree, ".gitignore",
-          "*.log\n!keep.log\nbuild/\n/top.txt\ndocs/*.tmp\ncache\n*.o\nnotes\n");
-    Write(tree, "sub/.gitignore", "\xEF\xBB\xBF!a.log\n*.md\n!cache/\n");  // with a BOM
-    WalkOptions options;
-    options.gitignore = true;
-    EXPECT_EQ(Listing(tree.root(), options), Listing(tree.root(), WalkOptions{}));
-
-    const std::string git = "cd '" + tree.root() + "' && git ";
-    Shell(git + "init -q && " + git + "add -f .gitignore build/tracked.txt Build.o");
-    // The user's rules rank below the repository's info/exclude.
-    const TempTree config;
-    config.makeFolder("git");
-    Write(config, "git/ignore", "*.bak\n");
-    Write(tree, ".git/info/exclude", "!keep.bak\n");
-    ::setenv("XDG_CONFIG_HOME", config.root().c_str(), 1);
-    for (const char* version : {"2", "3", "4"}) {
-        Shell(git + "update-index --index-version " + version);
-        if (*version == '4') {  // an excludes file named in the configuration replaces git/ignore
-            Shell(git + "config core.excludesFile '" + config.path("none") + "'");
-        }
-        // The index's own reader gives what git gives, without libgit2.
-        std::string names;
-        std::vector<std::string_view> paths;
-        std::ifstream file(tree.path(".git/index"), std::ios::binary);
-        ASSERT_TRUE(morvash::detail::ReadIndexPaths(
-            {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()}, names,
-            paths));
-        std::string tracked;
-        for (const std::string_view path : paths) {
-            tracked.append(path) += '\n';
-        }
-        EXPECT_EQ(tracked, Shell(git + "ls-files -c"));
-        for (const std::string folder : {"", "sub", "build", "sub/cache"}) {
-            const std::string root = folder.empty() ? tree.root() : tree.path(folder);
-            CSerchFiles walk(root.c_str(), "", options);
-            std::set<std::string> files;
-            std::set<std::string> folders;
-            for (int i = 0; i < walk.gFc_GetListFiles()->GetSize(); ++i) {
-                const bool isFolder = walk.GetEntryType(i) == morvash::EntryType::Directory;
-                (isFolder ? folders : files)
-                    .emplace(walk.FullPath(i).view().substr(root.size() + 1));
-            }
-            std::set<std::string> listed;
-            std::string output =
-                Shell("cd '" + root + "' && git ls-files -c -o --exclude-standard");
-            for (std::size_t end; (end = output.find('\n')) != std::string::npos;) {
-                listed.insert(output.substr(0, end));
-                output.erase(0, end + 1);
-            }
-            EXPECT_EQ(files, listed) << version << " " << folder;
-            if (folder.empty()) {
-                EXPECT_EQ(folders, (std::set<std::string>{"build", "docs", "docs/sub", "sub",
-                                                          "sub/cache", "empty"}));
-            }
-        }
-    }
 }
 
 // Folders on another device are listed and counted, not entered.
