@@ -130,6 +130,7 @@ bool ReadFolder(const platform::Folder& folder, FolderPlace place, const ReadRul
     out.names.clear();
     out.targets.clear();
     out.hasIgnoreFile = false;
+    out.hasGitEntry = false;
     out.lookupError = 0;
     while (reader.Read(folder)) {
         if (selection.StopRequested()) {
@@ -139,6 +140,7 @@ bool ReadFolder(const platform::Folder& folder, FolderPlace place, const ReadRul
         for (const platform::DirEntry& read : reader.Entries()) {
             const std::string_view name(read.name, read.length);
             out.hasIgnoreFile = out.hasIgnoreFile || name == ".gitignore";
+            out.hasGitEntry = out.hasGitEntry || name == ".git";
             Entry entry;
             platform::EntryKind kind = read.kind;
             if (kind == platform::EntryKind::Unknown) {

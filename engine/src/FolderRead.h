@@ -43,6 +43,7 @@ struct FolderEntries {
     std::vector<std::uint32_t> order;  ///< the listing's order, when sorted
     bool sorted = false;
     bool hasIgnoreFile = false;  ///< it holds an entry ".gitignore"
+    bool hasGitEntry = false;    ///< it holds an entry ".git" (a repository's top)
     int error = 0;               ///< of a read that failed part-way
     int lookupError = 0;         ///< of the first lookup that failed but for a vanished entry
 

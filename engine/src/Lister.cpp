@@ -34,7 +34,8 @@ bool Lister::Start(const char* path, platform::Folder& root) {
 }
 
 void Lister::EnterGit(std::string_view name, bool ignoredFolder, FolderEntries& folder) {
-    git_->Enter(name, ignoredFolder, folder.hasIgnoreFile);
+    git_->Enter(name, ignoredFolder, folder.hasIgnoreFile,
+                folder.hasGitEntry ? GitIgnore::GitEntry::Present : GitIgnore::GitEntry::Absent);
     for (Entry& entry : folder.entries) {
         bool ignored = false;
         entry.leftOut = git_->LeftOut(folder.name(entry), entry.length,
