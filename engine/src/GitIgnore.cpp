@@ -1,11 +1,10 @@
 #include "GitIgnore.h"
 
-#include <git2.h>
-
 #include <cstdlib>
 #include <utility>
 
 #include "GitIndex.h"
+#include "GitLibrary.h"
 #include "GitRules.h"
 #include "morvash/platform/Files.h"
 
@@ -13,9 +12,9 @@ namespace morvash::detail {
 
 namespace {
 
-std::string TakeBuffer(git_buf& buffer) {
+std::string TakeBuffer(const GitLibrary& git, git_buf& buffer) {
     std::string text = buffer.ptr != nullptr ? std::string(buffer.ptr, buffer.size) : std::string();
-    git_buf_dispose(&buffer);
+    git.buf_dispose(&buffer);
     buffer = git_buf{};
     return text;
 }
@@ -45,19 +44,20 @@ void PushFile(GitRules& rules, std::string_view base, const std::string& path,
 
 // One repository's place, rules and index.
 struct GitIgnore::Repository {
-    explicit Repository(git_repository* opened, bool ignoreCase)
-        : repo(opened), rules(ignoreCase) {}
-    ~Repository() { git_repository_free(repo); }
+    Repository(const GitLibrary& library, git_repository* opened, bool ignoreCase)
+        : git(library), repo(opened), rules(ignoreCase) {}
+    ~Repository() { git.repository_free(repo); }
     Repository(const Repository&) = delete;
     Repository& operator=(const Repository&) = delete;
 
     /// Opens the repository whose work tree holds `folder` (searching upwards
     /// when `search`) and reads its configuration and the rules that apply to
     /// its whole tree; null without a work tree.
-    static std::unique_ptr<Repository> Open(const char* folder, bool search);
+    static std::unique_ptr<Repository> Open(const GitLibrary& git, const char* folder, bool search);
     /// Tells whether the index holds `path`, or with `directory` anything in it.
     bool Tracked(std::string& path, bool directory);
 
+    const GitLibrary& git;
     git_repository* repo;
     std::string workdir;  // ending with "/"
     std::string rel;      // the current folder below it, "" or ending with "/"
@@ -66,37 +66,38 @@ struct GitIgnore::Repository {
     bool indexRead = false;
 };
 
-std::unique_ptr<GitIgnore::Repository> GitIgnore::Repository::Open(const char* folder,
+std::unique_ptr<GitIgnore::Repository> GitIgnore::Repository::Open(const GitLibrary& git,
+                                                                   const char* folder,
                                                                    bool search) {
     git_repository* repo = nullptr;
     const unsigned int flags = search ? 0 : GIT_REPOSITORY_OPEN_NO_SEARCH;
-    if (git_repository_open_ext(&repo, folder, flags, nullptr) != 0) {
+    if (git.repository_open_ext(&repo, folder, flags, nullptr) != 0) {
         return nullptr;
     }
-    if (git_repository_workdir(repo) == nullptr) {
-        git_repository_free(repo);
+    if (git.repository_workdir(repo) == nullptr) {
+        git.repository_free(repo);
         return nullptr;
     }
     bool ignoreCase = false;
     git_buf buffer = GIT_BUF_INIT;
     std::string excludes = DefaultExcludesFile();
     git_config* config = nullptr;
-    if (git_repository_config_snapshot(&config, repo) == 0) {
+    if (git.repository_config_snapshot(&config, repo) == 0) {
         int value = 0;
-        ignoreCase = git_config_get_bool(&value, config, "core.ignorecase") == 0 && value != 0;
-        if (git_config_get_path(&buffer, config, "core.excludesfile") == 0) {
-            excludes = TakeBuffer(buffer);
+        ignoreCase = git.config_get_bool(&value, config, "core.ignorecase") == 0 && value != 0;
+        if (git.config_get_path(&buffer, config, "core.excludesfile") == 0) {
+            excludes = TakeBuffer(git, buffer);
         }
-        git_config_free(config);
+        git.config_free(config);
     }
-    auto opened = std::make_unique<Repository>(repo, ignoreCase);
-    opened->workdir = git_repository_workdir(repo);
+    auto opened = std::make_unique<Repository>(git, repo, ignoreCase);
+    opened->workdir = git.repository_workdir(repo);
     // The rules for the whole tree, the weaker first; symbolic links are
     // followed here, as git follows them.
     PushFile(opened->rules, {}, excludes, platform::LinkUse::Follow);
     std::string info;
-    if (git_repository_item_path(&buffer, repo, GIT_REPOSITORY_ITEM_INFO) == 0) {
-        info = TakeBuffer(buffer) + "exclude";
+    if (git.repository_item_path(&buffer, repo, GIT_REPOSITORY_ITEM_INFO) == 0) {
+        info = TakeBuffer(git, buffer) + "exclude";
     }
     PushFile(opened->rules, {}, info, platform::LinkUse::Follow);
     return opened;
@@ -105,7 +106,7 @@ std::unique_ptr<GitIgnore::Repository> GitIgnore::Repository::Open(const char* f
 bool GitIgnore::Repository::Tracked(std::string& path, bool directory) {
     if (!indexRead) {
         indexRead = true;
-        index.Read(git_repository_path(repo));
+        index.Read(git.repository_path(repo));
     }
     // A file, or a folder tracked as a whole (a submodule), or one holding tracked paths.
     if (index.Holds(path)) {
@@ -114,18 +115,22 @@ bool GitIgnore::Repository::Tracked(std::string& path, bool directory) {
     return directory && index.HoldsBelow(path += '/');
 }
 
-GitIgnore::GitIgnore() {
-    git_libgit2_init();
+GitIgnore::GitIgnore(const GitLibrary& library) : library_(library) {
+    library_.libgit2_init();
 }
 
 GitIgnore::~GitIgnore() {
     repositories_.clear();
-    git_libgit2_shutdown();
+    library_.libgit2_shutdown();
 }
 
 std::unique_ptr<GitIgnore> GitIgnore::ForFolder(const char* folder) {
-    std::unique_ptr<GitIgnore> git(new GitIgnore);
-    auto top = Repository::Open(folder, true);
+    const GitLibrary* library = GitLibrary::Get();
+    if (library == nullptr) {
+        return nullptr;
+    }
+    std::unique_ptr<GitIgnore> git(new GitIgnore(*library));
+    auto top = Repository::Open(*library, folder, true);
     const std::string real = platform::RealPath(folder) + '/';
     if (top == nullptr || real.size() == 1 || !real.starts_with(top->workdir)) {
         return nullptr;
@@ -158,7 +163,7 @@ void GitIgnore::Enter(std::string_view name, bool ignored, bool hasIgnoreFile, G
         path_ += name;
         if (gitEntry == GitEntry::Present ||
             (gitEntry == GitEntry::Unknown && platform::Exists(path_ + "/.git"))) {
-            auto nested = Repository::Open(path_.c_str(), false);
+            auto nested = Repository::Open(library_, path_.c_str(), false);
             if (nested != nullptr) {
                 repositories_.push_back(std::move(nested));
                 level = Level{0, false, true};

@@ -30,6 +30,8 @@
 
 namespace morvash::detail {
 
+struct GitLibrary;
+
 class GitIgnore {
   public:
     /// Whether a folder entered holds an entry named ".git".
@@ -67,9 +69,10 @@ class GitIgnore {
         bool ignored = false;     // git ignores this folder
         bool opensRepository = false;
     };
-    GitIgnore();
+    explicit GitIgnore(const GitLibrary& library);
     Repository& current() { return *repositories_.back(); }
 
+    const GitLibrary& library_;
     std::vector<std::unique_ptr<Repository>> repositories_;  // the outermost first
     std::vector<Level> levels_;                              // per folder entered
     bool folderIgnored_ = false;                             // git ignores the walked folder itself
