@@ -102,12 +102,12 @@ for entry in "${shapes[@]}"; do
     read -r name shape size smaller <<<"$entry"
     [ -z "${SHAPES:-}" ] || [[ " $SHAPES " == *" $name "* ]] || continue
     dir=$base/$name
-    spec="tree-gen $shape $size"
-    if [ "$(head -n 1 "$dir.done" 2>/dev/null)" != "$spec" ]; then
+    recipe="tree-gen $shape $size"
+    if [ "$(head -n 1 "$dir.done" 2>/dev/null)" != "$recipe" ]; then
         rm -rf "$dir" "$dir.done"
         echo "making $dir" >&2
         made=$("$gen" "$shape" "$size" "$dir")
-        printf '%s\n%s\n' "$spec" "$made" >"$dir.done"
+        printf '%s\n%s\n' "$recipe" "$made" >"$dir.done"
     fi
     entries=$(sed -n '2s/.*: \([0-9]*\) entries.*/\1/p' "$dir.done")
 

@@ -7,6 +7,7 @@
 
 #include "Order.h"
 #include "Selection.h"
+#include "ShownName.h"
 
 namespace morvash::detail {
 namespace {
@@ -158,6 +159,7 @@ bool ReadFolder(const platform::Folder& folder, FolderPlace place, const ReadRul
                 continue;
             }
             entry.allIncluded = place.allIncluded || verdict == Verdict::KeptWithAll;
+            entry.unshowable = NeedsShowing(name, entry.type == EntryType::Directory);
             if (entry.type == EntryType::Link && selection.ReadsLinkTargets()) {
                 out.targets.emplace_back(static_cast<std::uint32_t>(out.entries.size()),
                                          LinkTarget{});

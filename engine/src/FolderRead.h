@@ -31,6 +31,7 @@ struct Entry {
     bool ignoredFolder : 1 = false;  ///< git ignores it; entered for its tracked files
     bool allIncluded : 1 = false;    ///< everything below it is listed (its name matched)
     bool lookedUp : 1 = false;       ///< looked up while read (a kind the read did not tell)
+    bool unshowable : 1 = false;     ///< its name cannot stand in a line as it is (ShownName.h)
     EntryDetails details;            ///< what its lookup read, when looked up
 };
 

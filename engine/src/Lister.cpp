@@ -82,7 +82,7 @@ void Lister::Add(const FolderEntries& folder, std::size_t i, unsigned int depth)
     const Entry& entry = folder.at(i);
     const std::string_view name(folder.name(entry), entry.length);
     const bool directory = entry.type == EntryType::Directory;
-    const bool unshowable = NeedsShowing(name, directory);
+    const bool unshowable = entry.unshowable;
     CString line;
     line.Preallocate(static_cast<int>(depth + (directory ? 1 : 0) + name.size()));
     line += kTabs.substr(0, depth);

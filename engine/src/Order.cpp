@@ -132,26 +132,37 @@ int Compare(const FolderEntries& folder, const Entry& a, const Entry& b, SortKey
 }
 
 // Sorts by name where names collate as their bytes: by each name's first
-// eight bytes, read as one number (the comparison that decides most pairs
-// without touching the names), then by the rest.
+// sixteen bytes, read as two numbers (the comparisons that decide most pairs
+// without touching the names, which lie scattered in memory), then by the rest.
 void SortBytewise(FolderEntries& folder, bool reverse) {
     struct Key {
-        std::uint64_t prefix;
-        const char* name;
+        std::uint64_t high;
+        std::uint64_t low;
+        const char* rest;  // the name's bytes after the sixteenth, when it has more
         std::uint32_t index;
+    };
+    const auto read = [](const char* name, std::uint32_t length, std::uint32_t from) {
+        std::uint64_t value = 0;
+        for (std::uint32_t k = from; k < from + 8; ++k) {
+            value = (value << 8) | (k < length ? static_cast<unsigned char>(name[k]) : 0u);
+        }
+        return value;
     };
     std::vector<Key> keys(folder.entries.size());
     for (std::uint32_t i = 0; i < keys.size(); ++i) {
         const Entry& entry = folder.entries[i];
         const char* name = folder.name(entry);
-        std::uint64_t prefix = 0;
-        for (std::uint32_t k = 0; k < 8; ++k) {
-            prefix = (prefix << 8) | (k < entry.length ? static_cast<unsigned char>(name[k]) : 0u);
-        }
-        keys[i] = {prefix, name, i};
+        keys[i] = {read(name, entry.length, 0), read(name, entry.length, 8),
+                   entry.length > 16 ? name + 16 : nullptr, i};
     }
     const auto before = [](const Key& a, const Key& b) {
-        return a.prefix != b.prefix ? a.prefix < b.prefix : std::strcmp(a.name, b.name) < 0;
+        if (a.high != b.high) {
+            return a.high < b.high;
+        }
+        if (a.low != b.low || a.rest == nullptr || b.rest == nullptr) {
+            return a.low < b.low || (a.low == b.low && a.rest == nullptr && b.rest != nullptr);
+        }
+        return std::strcmp(a.rest, b.rest) < 0;
     };
     std::sort(keys.begin(), keys.end(),
               [&](const Key& a, const Key& b) { return reverse ? before(b, a) : before(a, b); });

@@ -83,6 +83,8 @@ class ParallelWalker : private Chunks {
     void done(Node& node);
     // Under the lock: queues the subfolders of `node` for the readers.
     void queue(Node& node);
+    // Under the lock: starts the readers, unless they run.
+    void startReaders();
     bool mayTake() const { return !pending_.empty() && ahead_ < kAheadEntries; }
     void await(Node& node);
     void list(Node& node);
@@ -225,19 +227,27 @@ void ParallelWalker::queue(Node& node) {
     for (const std::unique_ptr<Node>& child : node.children) {
         pending_.push(child.get());
     }
-    if (!node.children.empty() && threads_.empty() && !ending_) {
-        // The first subfolders to read: start the readers.
-        for (unsigned int k = 0; k < workers_; ++k) {
-            try {
-                threads_.emplace_back([this] { work(); });
-            } catch (const std::system_error&) {
-                break;  // fewer readers still read every folder
-            }
-        }
+    if (!node.children.empty()) {
+        startReaders();
     }
     if (ahead_ < kAheadEntries) {
         for (std::size_t k = 0; k < std::min<std::size_t>(node.children.size(), idle_); ++k) {
             work_.notify_one();
+        }
+    }
+}
+
+void ParallelWalker::startReaders() {
+    // Readers start with the first work for them (subfolders to read, or a
+    // big folder's lookups): a walk of a few small folders needs none.
+    if (!threads_.empty() || ending_) {
+        return;
+    }
+    for (unsigned int k = 0; k < workers_; ++k) {
+        try {
+            threads_.emplace_back([this] { work(); });
+        } catch (const std::system_error&) {
+            break;  // fewer readers still read every folder
         }
     }
 }
@@ -281,6 +291,7 @@ void ParallelWalker::Run(std::size_t count, const Work& work) {
     SharedLookups shared(work, count);
     std::unique_lock lock(mutex_);
     lookups_.push_back(&shared);
+    startReaders();
     work_.notify_all();
     while (shared.next < count) {
         const std::size_t begin = shared.next;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <chrono>
 #include <utility>
 
 #include "morvash/ListingLine.h"
@@ -22,13 +23,10 @@ const SYSTEMTIME& NotFoundTime() {
 }
 
 // Days since 1970-01-01 of a proleptic Gregorian date.
-constexpr std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) noexcept {
-    y -= m <= 2 ? 1 : 0;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146'097 + static_cast<std::int64_t>(doe) - 719'468;
+std::int64_t DaysFromCivil(int year, unsigned month, unsigned day) noexcept {
+    const std::chrono::sys_days date{std::chrono::year(year) / std::chrono::month(month) /
+                                     std::chrono::day(day)};
+    return date.time_since_epoch().count();
 }
 
 // "%d/%02d/%02d %02d:%02d": year, month, day, hour, minute.
