@@ -276,7 +276,10 @@ int run(std::span<const std::string> args, std::ostream& out, std::ostream& err,
             progress->Stop();
         }
         EndEngine(std::move(engine));
-        return UsageError("'" + Printable(options.folder) + "' is not a folder", err);
+        // Built by appending: GCC 12 warns falsely about "'" + a string at -O2.
+        std::string message = "'";
+        message.append(Printable(options.folder)).append("' is not a folder");
+        return UsageError(message, err);
     }
     const CStringArray& listing = *engine->gFc_GetListFiles();
     const int tooDeep = FirstTooDeepLine(listing, render.tree.fileName);

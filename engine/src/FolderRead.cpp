@@ -82,8 +82,10 @@ void Lookups::Run(std::size_t begin, std::size_t end) {
         bool found = false;
         // A folder looked up already for its kind is looked up again only for
         // its device, on file systems whose reads tell no kinds.
-        if (selection_.LooksUp(entry.type) &&
-            (!entry.lookedUp || entry.type == EntryType::Directory)) {
+        if (!selection_.LooksUp(entry.type)) {
+            // Nothing needs its lookup: present, as its folder's read says.
+            entry.details.found = true;
+        } else if (!entry.lookedUp || entry.type == EntryType::Directory) {
             found = lookUp(name, status);
             if (found) {
                 entry.details = DetailsOf(status);

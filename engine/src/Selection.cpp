@@ -14,6 +14,8 @@ Selection::Selection(std::string_view extensions, const WalkOptions& options)
       maxDepth_(std::min<unsigned int>(options.maxDepth, MAX_SEARCH_DEPTH)),
       lookUpAll_((options.details && !options.presenceOnly) || options.sort == SortKey::Size ||
                  options.sort == SortKey::MTime),
+      lookUpFolders_(options.oneFileSystem || options.sort == SortKey::Size ||
+                     options.sort == SortKey::MTime || (options.details && options.folderDetails)),
       probe_(options.details && !lookUpAll_) {
     for (const std::string& text : options.exclude) {
         exclude_.emplace_back(text);

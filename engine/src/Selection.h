@@ -42,7 +42,7 @@ class MORVASH_API Selection {
     bool Enters(unsigned int depth, const platform::FileStatus* status) const;
     /// Tells whether the kept entries of this type are looked up one by one.
     bool LooksUp(EntryType type) const noexcept {
-        return lookUpAll_ || (type == EntryType::Directory && options_.oneFileSystem);
+        return type == EntryType::Directory ? lookUpFolders_ : lookUpAll_;
     }
     /// Tells whether a folder's entries are only probed, by one lookup, for
     /// whether they can be looked up at all (WalkOptions::presenceOnly).
@@ -71,6 +71,7 @@ class MORVASH_API Selection {
     std::string_view extensions_;
     unsigned int maxDepth_;
     bool lookUpAll_;
+    bool lookUpFolders_;
     bool probe_;
     std::vector<NamePattern> exclude_;
     std::vector<NamePattern> include_;

@@ -136,8 +136,9 @@ void AskWalkFor(const RenderOptions& options, morvash::WalkOptions& walk) {
     walk.details = options.tree.fileName || options.folderSizes || options.colors != nullptr;
     // Without sizes, times or colours the files' lines need only the
     // missing-file marker's answer, which one lookup per folder gives.
-    walk.presenceOnly = !options.tree.size && !options.tree.timestamp &&
-                        !options.folderSizes && options.colors == nullptr;
+    walk.presenceOnly = !options.tree.size && !options.tree.timestamp && !options.folderSizes &&
+                        options.colors == nullptr;
+    walk.folderDetails = options.colors != nullptr;
     walk.linkTargets = options.linkTargets || options.colors != nullptr;
 }
 

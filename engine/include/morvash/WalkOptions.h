@@ -158,9 +158,10 @@ struct WalkOptions {
     /// Put folders before files (and links) within each folder, also when
     /// reversed.
     bool dirsFirst = false;
-    /// Look each listed entry up (without following a link) while its folder
-    /// is read, once, relative to the open folder: CSerchFiles::Details then
-    /// answers without a second lookup. Costs one lookup per entry.
+    /// Look each listed entry but folders (see folderDetails) up, without
+    /// following a link, while its folder is read, once, relative to the open
+    /// folder: CSerchFiles::Details then answers without a second lookup.
+    /// Costs one lookup per entry.
     bool details = false;
     /// With `details`, for a front end that shows neither sizes nor times nor
     /// modes: no entry is looked up one by one; each record says found (with
@@ -168,6 +169,10 @@ struct WalkOptions {
     /// up at all (a folder that may be read but not entered), which one lookup
     /// per folder tells. Ignored when the order needs sizes or times.
     bool presenceOnly = false;
+    /// With `details`, folders are looked up too (their modes, for colours);
+    /// otherwise a folder's record says found, with the rest 0, unless the
+    /// order or oneFileSystem needs its lookup anyway.
+    bool folderDetails = false;
     /// Read each listed symbolic link's target, and whether it exists, while
     /// its folder is read: CSerchFiles::GetLinkTarget then answers.
     bool linkTargets = false;
