@@ -2,8 +2,10 @@
 
 // The Windows types and constants that the framework stand-ins and their
 // callers share, laid out as Windows has them: the one header a Windows
-// build replaces with <windows.h>. BOOL is a 32-bit int, as the dialog's
-// flags are.
+// build replaces with <windows.h> (NOMINMAX defined first, since the code
+// calls std::min and std::max). Every file that uses a name <windows.h> makes
+// a macro of (FindNextFile, IDC_SIZE) includes this header, so such a name
+// reads the same everywhere. BOOL is a 32-bit int, as the dialog's flags are.
 
 #include <cstdint>
 
