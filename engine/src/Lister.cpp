@@ -114,4 +114,26 @@ void Lister::Add(const FolderEntries& folder, std::size_t i, unsigned int depth)
     ++(directory ? out_.directories : out_.files);
 }
 
+Lister::Mark Lister::Here() const noexcept {
+    return {out_.lines.GetSize(), out_.files};
+}
+
+void Lister::PruneFrom(const Mark& mark) {
+    const int count = out_.lines.GetSize();
+    if (out_.files != mark.files || count == mark.lines) {
+        return;
+    }
+    // Every line since the mark is a folder's.
+    out_.directories -= static_cast<unsigned int>(count - mark.lines);
+    out_.lines.SetSize(mark.lines);
+    const auto kept = static_cast<std::size_t>(mark.lines);
+    out_.types.resize(kept);
+    if (selection_.options().details) {
+        out_.details.resize(kept);
+    }
+    while (!out_.realNames.empty() && out_.realNames.back().first >= mark.lines) {
+        out_.realNames.pop_back();
+    }
+}
+
 }  // namespace morvash::detail

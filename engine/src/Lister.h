@@ -50,6 +50,18 @@ class Lister {
     /// Lists the entry at position `i` of `folder`'s order, at `depth`.
     void Add(const FolderEntries& folder, std::size_t i, unsigned int depth);
 
+    /// Where the listing stands: its lines, and its files, so far.
+    struct Mark {
+        int lines = 0;
+        unsigned int files = 0;
+    };
+    Mark Here() const noexcept;
+    /// Takes back the lines listed since `mark` (a folder's line and the
+    /// folders below it) when no file was listed since, for
+    /// WalkOptions::prune: a folder below which nothing is listed goes as soon
+    /// as it is done with.
+    void PruneFrom(const Mark& mark);
+
   private:
     const Selection& selection_;
     WalkOutput& out_;

@@ -54,6 +54,7 @@ class ParallelWalker : private Chunks {
         : selection_(extensions, options),
           order_(options),
           rules_{selection_, order_, this},
+          prune_(options.prune),
           lister_(selection_, out),
           workers_(budget.readers),
           keptLimit_(budget.kept) {}
@@ -93,6 +94,7 @@ class ParallelWalker : private Chunks {
     Selection selection_;
     const OrderRule order_;
     const ReadRules rules_;
+    const bool prune_;
     Lister lister_;
     const unsigned int workers_;
     const unsigned int keptLimit_;
@@ -391,8 +393,12 @@ void ParallelWalker::list(Node& node) {
         if (entry.leftOut) {
             continue;
         }
+        const Lister::Mark mark = lister_.Here();
         lister_.Add(node.folder, i, node.place.depth);
         if (!entry.enter) {
+            if (prune_ && entry.type == EntryType::Directory) {
+                lister_.PruneFrom(mark);
+            }
             continue;
         }
         Node& child = *node.children[next];
@@ -402,6 +408,9 @@ void ParallelWalker::list(Node& node) {
         } else {
             lister_.Entered();
             list(child);
+        }
+        if (prune_) {
+            lister_.PruneFrom(mark);
         }
         if (!lister_.StopNow()) {
             // Every folder below it has been listed: none is queued or being read.

@@ -68,9 +68,6 @@ void CSerchFiles::walk(const char* path, const char* extensions,
     morvash::detail::WalkOutput out{m_ListFiles, types_,   realNames_,
                                     errors_,     details_, linkTargets_};
     morvash::detail::Walk(path, extensions != nullptr ? extensions : "", options, out);
-    if (options.prune) {
-        morvash::detail::Prune(out);
-    }
     m_NumOfDir = out.directories;
     m_NumOfFile = out.files;
     stopped_ = out.stopped;

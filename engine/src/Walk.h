@@ -39,8 +39,4 @@ struct WalkOutput {
 void Walk(const char* path, std::string_view extensions, const WalkOptions& options,
           WalkOutput& out);
 
-/// Leaves out of a finished walk each folder below which nothing is listed
-/// (WalkOptions::prune), with its lines' records, and counts again.
-void Prune(WalkOutput& out);
-
 }  // namespace morvash::detail

@@ -128,9 +128,9 @@ struct WalkOptions {
     /// With `include`: a folder whose name matches a pattern of it has every
     /// entry below it listed, as `tree -P PATTERN --matchdirs` does.
     bool matchDirs = false;
-    /// Leave out, after the walk, each folder below which nothing is listed
-    /// (no file, and no folder that stays), as `tree --prune`; a folder left
-    /// out so is not counted.
+    /// Leave out each folder below which nothing is listed (no file, and no
+    /// folder that stays), as `tree --prune`; a folder left out so is not
+    /// counted. Its lines go as soon as the walk is done with it.
     bool prune = false;
     /// Leave out entries whose name begins with ".".
     bool noHidden = false;
