@@ -10,7 +10,7 @@ packages=(
     libcli11-dev libgit2-dev
     qt6-base-dev libqscintilla2-qt6-dev qt6-translations-l10n fonts-ipafont-gothic xvfb xauth
     clang libclang-rt-14-dev
-    tree findutils git time
+    tree findutils git time locales
 )
 
 missing=()

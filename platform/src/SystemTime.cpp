@@ -26,10 +26,12 @@ struct Civil {
     unsigned day;
 };
 
-// Proleptic Gregorian date of a day count since 1970-01-01.
+// Proleptic Gregorian date of a day count since 1970-01-01, for days from
+// 1601 on (a FILETIME's range), which count from 0000-03-01 as positive, so
+// that the 400-year era is a plain division.
 constexpr Civil CivilFromDays(std::int64_t z) noexcept {
     z += 719'468;
-    const std::int64_t era = (z >= 0 ? z : z - 146'096) / 146'097;
+    const std::int64_t era = z / 146'097;
     const auto doe = static_cast<unsigned>(z - era * 146'097);
     const unsigned yoe = (doe - doe / 1460 + doe / 36'524 - doe / 146'096) / 365;
     const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);

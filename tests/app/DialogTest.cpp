@@ -25,6 +25,7 @@ static_assert(IDC_SIZE == 1009);
 #include "morvash/platform/CodePage.h"
 #include "tandrel/dialog/AboutDlg.h"
 #include "tandrel/dialog/ControlFactory.h"
+#include "tandrel/dialog/DialogTemplate.h"
 #include "tandrel/dialog/OutputEdit.h"
 #include "tandrel/dialog/SettingsDlg.h"
 #include "tandrel/dialog/TandrelApp.h"
@@ -403,8 +404,22 @@ class DialogTest : public QObject {
     }
 
     // An edit that its template makes read-only is read-only, single-line or
-    // multi-line; dialog units convert edge by edge, halves rounding up.
+    // multi-line; dialog units convert edge by edge, halves rounding up; a
+    // template whose control has a malformed rectangle, layout or range is
+    // refused whole.
     void controls() {
+        const auto parsed = [](const char* control) {
+            const QByteArray json =
+                QByteArray(R"({"size": [10, 10], "controls": [)") + control + "]}";
+            return tandrel::dialog::DialogTemplate::FromJson(json).has_value();
+        };
+        QVERIFY(parsed(R"({"rect": [0, 0, 5, 5], "layout": [0, 0, 1, 1], "range": [1, 32]})"));
+        QVERIFY(parsed(R"({"rect": [0, 0, 5, 5]})"));
+        for (const char* bad :
+             {R"({"rect": [0, 0, 5]})", R"({"rect": [0, 0, 5, 5], "layout": [0]})",
+              R"({"rect": [0, 0, 5, 5], "range": [1]})"}) {
+            QVERIFY2(!parsed(bad), bad);
+        }
         QCOMPARE(tandrel::dialog::DialogUnits(6, 12).MapDialogRect({1, 1, 1, 1}),
                  QRect(2, 2, 1, 1));
         QWidget parent;

@@ -3,17 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "Child.h"
 #include "CommandSupport.h"
+#include "OutputWriter.h"
 #include "morvash/platform/CodePage.h"
 
 namespace tandrel::cli::test {
@@ -229,6 +232,29 @@ TEST_F(OutputFormatsTest, GitignoreShowsWhatGitLists) {
     }
     std::ifstream git(temp_.path("git.out"), std::ios::binary);
     EXPECT_EQ(listed, std::string(std::istreambuf_iterator<char>(git), {}));
+}
+
+// Text bigger than the block the line ends are converted in leaves whole;
+// a stream that was bad before anything was written is a write error that
+// names no stale system error.
+TEST(OutputWriter, WritesTextOfManyBlocksAndReportsABadStream) {
+    std::string text;
+    while (text.size() < 3'000'000) {
+        text += "├ a line of the tree\r\n";
+    }
+    std::ostringstream out;
+    WriteText(text, false, out);
+    std::string lf = text;
+    std::erase(lf, '\r');
+    EXPECT_EQ(out.str(), lf + '\n');
+
+    const std::vector<std::string> args = {"tandrel-cli", "--help"};
+    std::ostringstream bad;
+    bad.setstate(std::ios::badbit);
+    std::ostringstream err;
+    errno = EPERM;
+    EXPECT_EQ(run(args, bad, err, {}), 3);
+    EXPECT_EQ(err.str(), "tandrel-cli: write error\n");
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -84,7 +86,9 @@ TEST(Selection, EntersFoldersWithinTheDepthAndOnTheWalkedDevice) {
     EXPECT_FALSE(selection.Enters(2, &same));
 }
 
-// The name and version orders are `ls`'s and `ls -v`'s: both order the same names alike.
+// The name and version orders are `ls`'s and `ls -v`'s: both order the same
+// names alike, in the C locale and in locales that collate by other rules
+// than bytes (made here with localedef, since a machine may have none).
 TEST(Order, NamesAndVersionsAsLsOrdersThem) {
     const std::vector<std::string> names = {
         "img1",
@@ -100,6 +104,8 @@ TEST(Order, NamesAndVersionsAsLsOrdersThem) {
         ".a10",
         "x.tar.gz",
         "x1.tar",
+        "y.gz",
+        "y0.gz",
         "10",
         "9",
         "file~",
@@ -128,26 +134,48 @@ TEST(Order, NamesAndVersionsAsLsOrdersThem) {
         "abcdefgh",
         "abcdefghé",
         "abcdefg",
+        "_under",
+        "あ",
+        "ア",
+        "ｱ",
+        "亜",
     };
     morvash::test::TempTree tree;
+    tree.makeFolder("names");
     for (const std::string& name : names) {
-        tree.touch(name);
+        tree.touch("names/" + name);
     }
-    for (const auto& [flag, key] :
-         {std::pair{"", morvash::SortKey::Name}, {"-v", morvash::SortKey::Version}}) {
-        std::string listed;
-        FILE* ls = ::popen(("cd '" + tree.root() + "' && LC_ALL=C ls -1 -A " + flag).c_str(), "r");
-        for (int c = 0; ls != nullptr && (c = std::fgetc(ls)) != EOF;) {
-            listed += static_cast<char>(c);
-        }
-        ASSERT_TRUE(ls != nullptr && ::pclose(ls) == 0);
-        WalkOptions options;
-        options.sort = key;
-        CSerchFiles walk(tree.root().c_str(), "", options);
-        std::string ours;
-        for (int i = 0; i < walk.gFc_GetListFiles()->GetSize(); ++i) {
-            ours.append(walk.RealName(i)) += '\n';
-        }
-        EXPECT_EQ(ours, listed) << flag;
+    tree.makeFolder("locales");
+    const std::string locales = tree.path("locales");
+    for (const char* locale : {"ja_JP", "en_US"}) {
+        const std::string make = std::string("localedef -i ") + locale + " -f UTF-8 '" + locales +
+                                 "/" + locale + ".UTF-8' 2>&1";
+        ASSERT_EQ(std::system(make.c_str()), 0) << make;
     }
+    ::setenv("LOCPATH", locales.c_str(), 1);
+    const std::string before = std::setlocale(LC_COLLATE, nullptr);
+    for (const char* locale : {"C", "ja_JP.UTF-8", "en_US.UTF-8"}) {
+        ASSERT_NE(std::setlocale(LC_COLLATE, locale), nullptr) << locale;
+        for (const auto& [flag, key] :
+             {std::pair{"", morvash::SortKey::Name}, {"-v", morvash::SortKey::Version}}) {
+            std::string listed;
+            const std::string command =
+                "cd '" + tree.path("names") + "' && LC_ALL=" + locale + " ls -1 -A " + flag;
+            FILE* ls = ::popen(command.c_str(), "r");
+            for (int c = 0; ls != nullptr && (c = std::fgetc(ls)) != EOF;) {
+                listed += static_cast<char>(c);
+            }
+            ASSERT_TRUE(ls != nullptr && ::pclose(ls) == 0);
+            WalkOptions options;
+            options.sort = key;
+            CSerchFiles walk(tree.path("names").c_str(), "", options);
+            std::string ours;
+            for (int i = 0; i < walk.gFc_GetListFiles()->GetSize(); ++i) {
+                ours.append(walk.RealName(i)) += '\n';
+            }
+            EXPECT_EQ(ours, listed) << locale << ' ' << flag;
+        }
+    }
+    std::setlocale(LC_COLLATE, before.c_str());
+    ::unsetenv("LOCPATH");
 }

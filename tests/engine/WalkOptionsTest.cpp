@@ -211,6 +211,16 @@ TEST(WalkOptions, IncludesAndPrunes) {
     EXPECT_EQ(listing({"docs"}, true, true), "*docs\n\tguide.md\n\t*img\n\t\tx.png\n");
     EXPECT_EQ(listing({}, false, true),
               "a.c\nb.h\n*docs\n\tguide.md\n\t*img\n\t\tx.png\n*src\n\t*lib\n\t\ty.c\n");
+    // A name shown otherwise than it is keeps its real name when folders
+    // listed after it are pruned.
+    tree.touch("\x01.c");
+    WalkOptions options;
+    options.include = {"*.c"};
+    options.prune = true;
+    options.sort = SortKey::Name;
+    CSerchFiles walk(tree.root().c_str(), "", options);
+    EXPECT_EQ(std::string(walk.RealName(0)), "\x01.c");
+    EXPECT_EQ(morvash::test::Lines(walk)[0], "?.c");
 }
 
 // Each listed entry's details and each link's target are read once, while

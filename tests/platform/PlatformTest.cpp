@@ -15,6 +15,7 @@
 #include "morvash/platform/CodePage.h"
 #include "morvash/platform/ExtensionModule.h"
 #include "morvash/platform/FileFind.h"
+#include "morvash/platform/MbcsSearch.h"
 
 using platform::CodePage;
 
@@ -69,6 +70,8 @@ TEST(CodePage, SearchesFindCharactersNeverTrailBytes) {
         EXPECT_EQ(string.Find(std::string(1, ch).c_str(), start), found) << text;
         EXPECT_EQ(string.ReverseFind(ch), last) << text;
     }
+    EXPECT_EQ(platform::CharLength("a.\x81", 2), 1);
+    EXPECT_EQ(platform::CharLength("a.\x81\x40", 2), 2);
     platform::SetActiveCodePage(CodePage::Utf8);
     EXPECT_EQ(CString("ab").Find("", 3), -1);
 }
@@ -133,6 +136,7 @@ TEST(FileFind, ExactLookupsSeeTheEntryItself) {
         ASSERT_TRUE(platform::FindExact(tree.path(name).c_str(), exact));
         ASSERT_TRUE(finder.FindFile(tree.path(name).c_str(), CFileFind::Match::Exact));
         EXPECT_FALSE(finder.FindNextFile());
+        EXPECT_EQ(finder.GetFileName().view(), name);
         EXPECT_TRUE(finder.GetLastWriteTime(&time));
         EXPECT_EQ(time.dwLowDateTime, exact.lastWrite.dwLowDateTime);
         EXPECT_EQ(finder.IsDirectory(), BOOL(directory));
