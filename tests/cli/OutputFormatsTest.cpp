@@ -139,6 +139,7 @@ TEST_F(OutputFormatsTest, JsonReplacesEachBadByte) {
         {"\xF4\x90\x80\x80", "\uFFFD\uFFFD\uFFFD\uFFFD", true},
         {"\xE2\x82x", "\uFFFD\uFFFDx", true},
         {"\x80\x80", "\uFFFD\uFFFD", true},
+        {"tab\tline\nend\x1f \"q\\", "tab\tline\nend\x1f \"q\\", false},  // escaped, not bad
     };
     temp_.makeFolder("names");
     for (const auto& [raw, name, hex] : kCases) {
