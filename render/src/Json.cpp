@@ -13,36 +13,6 @@ namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
-// The length of the well-formed UTF-8 character at the start of `text`, or 0
-// (RFC 3629: no overlong forms, no surrogates, nothing above U+10FFFF).
-std::size_t Utf8Length(std::string_view text) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    }
-    if (length == 0 || text.size() < length || byte(1) < low || byte(1) > high) {
-        return 0;
-    }
-    for (std::size_t i = 2; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80) {
-            return 0;
-        }
-    }
-    return length;
-}
-
 // Returns `text` (in the active code page) as UTF-8, each byte that begins no
 // character replaced by U+FFFD; `lossy` tells whether the UTF-8 text differs
 // from the bytes: a replaced byte, or under code page 932 any converted one.
@@ -54,10 +24,12 @@ std::string ToUtf8(std::string_view text, bool& lossy) {
     std::string utf8;
     utf8.reserve(text.size());
     lossy = false;
+    char32_t character = 0;
     for (std::size_t at = 0; at < text.size();) {
         if (static_cast<unsigned char>(text[at]) < 0x80) {
             utf8 += text[at++];
-        } else if (const std::size_t length = Utf8Length(text.substr(at)); length > 0) {
+        } else if (const std::size_t length = platform::DecodeUtf8(text.substr(at), character);
+                   length > 0) {
             utf8.append(text.substr(at, length));
             at += length;
         } else {

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cwchar>
 
+#include "morvash/platform/CodePage.h"
+
 namespace platform {
 namespace {
 
@@ -29,43 +31,6 @@ class Utf8Locale {
     static inline const locale_t locale_ = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
     locale_t previous_;
 };
-
-// Decodes the well-formed UTF-8 character at the start of `text` (RFC 3629:
-// no overlong forms, no surrogates, nothing above U+10FFFF); returns its
-// length, or 0 for a sequence that is invalid or cut off.
-std::size_t DecodeUtf8(std::string_view text, char32_t& character) noexcept {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80) {
-        character = lead;
-        return 1;
-    }
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    }
-    if (length == 0 || text.size() < length || byte(1) < low || byte(1) > high) {
-        return 0;
-    }
-    character = lead & (0xFF >> (length + 1));
-    for (std::size_t i = 1; i < length; ++i) {
-        if (i > 1 && (byte(i) & 0xC0) != 0x80) {
-            return 0;
-        }
-        character = (character << 6) | (byte(i) & 0x3F);
-    }
-    return length;
-}
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 // set. The system's own texts are stored once, as UTF-8, and converted into the
 // active code page when used; text for display is converted back to UTF-8.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -45,5 +46,11 @@ PLATFORM_API std::string FromUtf8(std::string_view utf8);
 /// Converts text in the active code page into UTF-8 for display. Bytes that do
 /// not form a character of the code page become U+FFFD.
 PLATFORM_API std::string ToUtf8(std::string_view text);
+
+/// Decodes the well-formed UTF-8 character at the start of `text` (RFC 3629:
+/// no overlong forms, no surrogates, nothing above U+10FFFF) into
+/// `character`; returns its length, or 0 for a sequence that is invalid or
+/// cut off (and for empty text).
+PLATFORM_API std::size_t DecodeUtf8(std::string_view text, char32_t& character) noexcept;
 
 }  // namespace platform
