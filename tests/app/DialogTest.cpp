@@ -301,6 +301,8 @@ class DialogTest : public QObject {
         QApplication::sendEvent(size, &key);
         ChooseFromMenu(1);
         WhenShown<CSettingsDlg>([&seen](CSettingsDlg* box) {
+            // Only the main window's template asks for a maximise button.
+            QVERIFY(!box->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
             seen << box->windowTitle();
             QTest::keyClick(box, Qt::Key_Escape);
         });
@@ -309,6 +311,7 @@ class DialogTest : public QObject {
                  (QStringList{"閉じる(&C)", "詳細設定(&D)...", "", "ﾊﾞｰｼﾞｮﾝ情報(&A)...",
                               "ロスミナのﾊﾞｰｼﾞｮﾝ情報", "32", "ロスミナ Version 1.00"}));
         QCOMPARE(seen.last(), "詳細設定");
+        QVERIFY(dlg.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
         QVERIFY(dlg.isVisible());
         ChooseFromMenu(0);
         QContextMenuEvent click(QContextMenuEvent::Mouse, {5, 5}, dlg.mapToGlobal(QPoint(5, 5)));

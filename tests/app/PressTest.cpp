@@ -134,7 +134,10 @@ class PressTest : public QObject {
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
                                 output->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(output, &event);
-        QVERIFY2(entries.contains(QStringLiteral("コピー(&C)")), qPrintable(entries.join(',')));
+        QCOMPARE(
+            entries.join(QLatin1Char(',')),
+            QStringLiteral("元に戻す(&U),やり直す(&R),,切り取り(&T),コピー(&C),貼り付け(&P),削除,,"
+                           "すべてを選択,,Markdown としてコピー(&M)"));
         // Nothing is selected or typed yet: only pasting, selecting all and
         // the Markdown copy can act.
         QCOMPARE(enabled.join(QLatin1Char(',')),

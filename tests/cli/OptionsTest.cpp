@@ -165,6 +165,7 @@ TEST_F(OptionsTest, Warnings) {
         {{"-e", ".txt,md"}, "warning: extension '.txt,md' can match nothing; try -e 'txt md'"},
         {{"-e", "*.c\u3000h txt"},
          "warning: extension '*.c\u3000h' can match nothing; try -e 'c h txt'"},
+        {{"-e", "*.c"}, "warning: extension '*.c' can match nothing; try -e 'c'"},
         {{"-e", "txt md"}, nullptr},
         {{"-I", "docs/|src/*.c"},
          "warning: -I 'src/*.c' holds \"/\" and can never match a name (patterns match names, "
