@@ -39,11 +39,13 @@ TEST(GitIndex, ReadsThePathsGitWrites) {
         "git checkout -q - && echo 2 > c && git add c && git commit -qm m && "
         "{ git merge -q b >/dev/null; echo 3 > c && git add c; }";
     // The first entry and three folders in a row deleted, not the folder
-    // between them: the bitmap holds a lone bit, then a run of set words.
+    // between them: the bitmap holds a lone bit, then a run of set words; a
+    // replaced entry, which carries no path.
     const std::string split =
         "git update-index --split-index && touch later && "
         "git -c splitIndex.maxPercentChange=100 add later && "
-        "git -c splitIndex.maxPercentChange=100 rm -rq --cached c 'd1[1-3]*'";
+        "git -c splitIndex.maxPercentChange=100 rm -rq --cached c 'd1[1-3]*' && "
+        "echo 1 > new && git -c splitIndex.maxPercentChange=100 add new";
     const std::pair<std::string, std::string_view> steps[] = {
         {"git init -q && git add .", "DIRC\0\0\0\2"sv},
         {"git commit -qm a", "TREE"},

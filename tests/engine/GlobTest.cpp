@@ -89,10 +89,12 @@ TEST(Glob, MatchesNamesAndGitPaths) {
         {"[\\\\-^]", kGit, "]", true},
         {"[\\1-\\3]", kGit, "4", false},
         {"[a-e-n]", kGit, "j", false},
+        {"[a-\\z]", kGit, "q", true},
         {"[!]-]", kGit, "a", true},
         {"[]-a]", kGit, "^", true},
         {"[B-a]", kFold, "A", true},
         {"[A-Z]", kFold, "a", true},
+        {"*B?D*", kFold, "xabcdx", true},
         {"\\Cy", kFold, "cy", false},  // git folds neither a set's members nor escaped letters
     };
     for (const auto& [pattern, flags, text, matches] : cases) {
