@@ -213,8 +213,10 @@ class DialogTest : public QObject {
             dlg.show();
             dlg.SetDlgItemText(IDC_FOLDER, temp.path(folder).c_str());
             // The second opening shows the settings of the first and keeps them.
+            int shownDepth = 0;
             for (const auto& [text, keys] : {std::pair(typed, keys), std::pair("", "Return")}) {
-                WhenShown<CSettingsDlg>([text, keys](CSettingsDlg* box) {
+                WhenShown<CSettingsDlg>([text, keys, &shownDepth](CSettingsDlg* box) {
+                    shownDepth = box->findChild<QSpinBox*>()->value();
                     QApplication::setActiveWindow(box);
                     QTest::keyClicks(box->focusWidget(), text);
                     for (const QString& key : QString(keys).split(", ")) {
@@ -227,6 +229,7 @@ class DialogTest : public QObject {
                 QApplication::setActiveWindow(&dlg);
                 QTest::keyClick(&dlg, Qt::Key_D, Qt::AltModifier);
             }
+            QCOMPARE(shownDepth, QString(keys).contains(QStringLiteral("Tab, 1")) ? 1 : 3);
             Click(dlg, IDC_EXPAND);
             const std::string expected =
                 text != nullptr ? WithCrLf(text)

@@ -144,6 +144,20 @@ class PressTest : public QObject {
                  QStringLiteral("貼り付け(&P),すべてを選択,Markdown としてコピー(&M)"));
         QCOMPARE(QGuiApplication::clipboard()->text(),
                  QStringLiteral("`````text\na ``b``\n````\nc\n`````\n"));
+        // Qt's own entries act on the box: すべてを選択 selects the whole text.
+        WhenShown<QMenu>([](QMenu* menu) {
+            for (QAction* action : menu->actions()) {
+                if (action->text().startsWith(QStringLiteral("すべてを選択"))) {
+                    menu->setActiveAction(action);
+                }
+            }
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        QApplication::sendEvent(output, &event);
+        OutputEdit* box = Control<OutputEdit>(dlg, IDC_OUTPUT);
+        QCOMPARE(box->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART), 0);
+        QCOMPARE(box->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONEND),
+                 box->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
     }
 
     void windowGrowsFromTheTemplateSize() {

@@ -64,6 +64,7 @@ TEST(GitIndex, ReadsThePathsGitWrites) {
         const std::string tracked = Shell(cd + "git ls-files -c");
         morvash::detail::GitIndex index;
         ASSERT_TRUE(index.Read(tree.path(".git/")));
+        ASSERT_TRUE(index.Read(tree.path(".git/")));  // a second read replaces the first
         std::string names;
         std::vector<std::string_view> paths;
         const bool whole = morvash::detail::ReadIndexPaths(data, names, paths);
