@@ -33,6 +33,7 @@ TEST(Glob, MatchesNamesAndGitPaths) {
         {"name", kName, "names", false},
         {"a?", kName, "a", false},
         {"?.txt", kName, "\xC3\xA9.txt", true},
+        {"*\xC3\xA9?", kName, "x\xC3\xA9y", true},
         // A name that is not UTF-8 (overlong, a surrogate, past U+10FFFF) is bytes.
         {"?????", kName, "\xC2\x80\xE0\xA0\x80\xED\x9F\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", true},
         {"?", kName, "\xC1\x80", false},
