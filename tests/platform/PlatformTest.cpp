@@ -92,6 +92,7 @@ TEST(CString, EditsKeepEveryByteAndClampIndexes) {
     EXPECT_EQ(text, "s_xyzxyz/e");
     CString cut(text);
     EXPECT_EQ((cut.Truncate(99), cut.Truncate(-1), cut.Truncate(2), cut += '!'), "s_!");
+    EXPECT_EQ((cut.Truncate(0), cut), "");
     const std::pair<CString, const char*> slices[] = {
         {text.Left(-1), ""}, {text.Left(99), "s_xyzxyz/e"}, {text.Mid(-2, 3), "s_x"},
         {text.Mid(99), ""},  {text.Mid(8, 99), "/e"},       {text.Mid(4, -1), ""}};

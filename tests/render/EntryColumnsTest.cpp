@@ -80,7 +80,8 @@ TEST(NameColors, ChosenAsLsChoosesThem) {
     using morvash::EntryType;
     const tandrel::NameColors defaults;
     const tandrel::NameColors custom(
-        "di=34:ln=target:or=31:mi=05:ex=35:*.tar=33:*.TAR=36:*.tar=32:mh=44:fi=00:rs=0:bd=\\e");
+        "di=34:ln=target:or=31:mi=05:ex=35:*.tar=33:*.TAR=36:*.tar=32:mh=44:fi=00:rs=0:bd=\\e:"
+        "*~=90:*README=93");
     const tandrel::NameColors escaped("lc=\\033[:rc=m:ec=\\x1b[m:di=^[1:*.gz=4:*z.gz=5");
     const std::tuple<const tandrel::NameColors&, EntryType, std::uint32_t, std::uint32_t,
                      const char*, bool, std::uint32_t, const char*>
@@ -100,6 +101,9 @@ TEST(NameColors, ChosenAsLsChoosesThem) {
             {custom, EntryType::File, 0100755, 1, "x.tar", false, 0, "\x1b[35m"},
             {custom, EntryType::File, 0100644, 2, "x", false, 0, "\x1b[44m"},
             {custom, EntryType::File, 0100644, 1, "x", false, 0, ""},
+            {custom, EntryType::File, 0100644, 1, "x.tar~", false, 0,
+             "\x1b[90m"},  // not an extension
+            {custom, EntryType::File, 0100644, 1, "README", false, 0, "\x1b[93m"},
             {custom, EntryType::Other, 0060600, 1, "sda", false, 0, "\x1b[\x1bm"},
             {escaped, EntryType::Directory, 040755, 2, "d", false, 0,
              "\x1b[\x1b"
