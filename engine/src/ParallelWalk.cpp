@@ -229,13 +229,20 @@ void ParallelWalker::queue(Node& node) {
     for (const std::unique_ptr<Node>& child : node.children) {
         pending_.push(child.get());
     }
-    if (!node.children.empty()) {
-        startReaders();
+    if (node.children.empty()) {
+        return;
     }
+    startReaders();
     if (ahead_ < kAheadEntries) {
         for (std::size_t k = 0; k < std::min<std::size_t>(node.children.size(), idle_); ++k) {
             work_.notify_one();
         }
+    } else if (idle_ > 0) {
+        // Idle readers wait for room rather than for work: the listing wakes
+        // them once it has taken enough entries. Without the flag a folder of
+        // more entries than the bound, queued while every reader waits, would
+        // leave them all asleep and the listing to read every subfolder alone.
+        full_ = true;
     }
 }
 
