@@ -144,7 +144,9 @@ class PressTest : public QObject {
                  QStringLiteral("貼り付け(&P),すべてを選択,Markdown としてコピー(&M)"));
         QCOMPARE(QGuiApplication::clipboard()->text(),
                  QStringLiteral("`````text\na ``b``\n````\nc\n`````\n"));
-        // Qt's own entries act on the box: すべてを選択 selects the whole text.
+        // Qt's own entries act on the box: すべてを選択 selects the whole text,
+        // even one character.
+        dlg.SetDlgItemText(IDC_OUTPUT, "x");
         WhenShown<QMenu>([](QMenu* menu) {
             for (QAction* action : menu->actions()) {
                 if (action->text().startsWith(QStringLiteral("すべてを選択"))) {

@@ -15,6 +15,7 @@
 
 using morvash::test::Shell;
 using morvash::test::TempTree;
+using namespace std::string_literals;
 using namespace std::string_view_literals;
 
 TEST(GitIndex, ReadsThePathsGitWrites) {
@@ -70,7 +71,11 @@ TEST(GitIndex, ReadsThePathsGitWrites) {
         const bool whole = morvash::detail::ReadIndexPaths(data, names, paths);
         EXPECT_EQ(whole, mark != "link");
         EXPECT_TRUE(!whole || paths == index.Paths());
-        for (const std::string& damaged : {data.substr(0, data.size() - 1), data + "abc"}) {
+        std::string otherVersions[] = {data, data};
+        otherVersions[0][7] = '\1';
+        otherVersions[1][7] = '\5';
+        for (const std::string& damaged :
+             {data.substr(0, data.size() - 1), data + "abc", otherVersions[0], otherVersions[1]}) {
             EXPECT_FALSE(morvash::detail::ReadIndexPaths(damaged, names, paths));
         }
         std::string read;
@@ -79,4 +84,15 @@ TEST(GitIndex, ReadsThePathsGitWrites) {
         }
         EXPECT_EQ(read, tracked) << command;
     }
+}
+
+// The padding of format 2's last entry must end where the checksum begins.
+TEST(GitIndex, AnEntryEndsBeforeTheChecksum) {
+    const std::string entry = "DIRC\0\0\0\2\0\0\0\1"s + std::string(62, '\0') + "ab";
+    std::string names;
+    std::vector<std::string_view> paths;
+    EXPECT_TRUE(morvash::detail::ReadIndexPaths(entry + std::string(8 + 20, '\0'), names, paths));
+    EXPECT_EQ(paths, std::vector<std::string_view>{"ab"});
+    EXPECT_FALSE(
+        morvash::detail::ReadIndexPaths(entry + '\0' + std::string(20, 'h'), names, paths));
 }

@@ -7,6 +7,7 @@
 
 #include <set>
 #include <string>
+#include <string_view>
 #include <tuple>
 
 #include "Calendar.h"
@@ -45,7 +46,9 @@ TEST(CodePage, EachCharacterConvertsOrBecomesOneReplacement) {
           {CodePage::Cp932, true, "ok\x81", "ok" + bad},
           {CodePage::Cp932, true, "a\x85\x40", "a" + bad},
           {CodePage::Cp932, true, "\x81\x7Fz", bad + "\x7Fz"},
-          {CodePage::Cp932, true, "\x81\xFDz", bad + bad + "z"}}) {
+          {CodePage::Cp932, true, "\x81\xFDz", bad + bad + "z"},
+          // The first and last leads of each length, for characters code page 932 lacks.
+          {CodePage::Cp932, false, "\xC2\x80\xE0\xA0\x80\xEF\xBF\xBF\xF4\x8F\xBF\xBF.", "????."}}) {
         platform::SetActiveCodePage(page);
         EXPECT_EQ(toUtf8 ? platform::ToUtf8(from) : platform::FromUtf8(from), to) << from;
     }
@@ -59,6 +62,7 @@ TEST(CodePage, SearchesFindCharactersNeverTrailBytes) {
     for (const auto& [page, text, ch, start, found, last] :
          {std::tuple{CodePage::Utf8, "a.b.c", '.', 2, 3, 3},
           {CodePage::Utf8, ".ab", '.', -3, 0, 0},
+          {CodePage::Utf8, "a.b", '.', 3, -1, 1},
           {CodePage::Cp932, ".ab", '.', -3, 0, 0},
           {CodePage::Cp932, "a\x81.txt", '.', 0, -1, -1},
           {CodePage::Cp932, "c:\\\x95\x5C", '\\', 0, 2, 2},
@@ -74,6 +78,32 @@ TEST(CodePage, SearchesFindCharactersNeverTrailBytes) {
     EXPECT_EQ(platform::CharLength("a.\x81\x40", 2), 2);
     platform::SetActiveCodePage(CodePage::Utf8);
     EXPECT_EQ(CString("ab").Find("", 3), -1);
+}
+
+// Only the shortest form of a scalar value decodes, and only whole.
+TEST(CodePage, Utf8DecodesOnlyWellFormedSequences) {
+    for (const auto& [bytes, length, value] :
+         {std::tuple<std::string_view, std::size_t, char32_t>{"\x7F", 1, 0x7F},
+          {"\xC2\x80", 2, 0x80},
+          {"\xDF\xBF", 2, 0x7FF},
+          {"\xE0\xA0\x80", 3, 0x800},
+          {"\xED\x9F\xBF", 3, 0xD7FF},
+          {"\xEF\xBF\xBF", 3, 0xFFFF},
+          {"\xF0\x90\x80\x80", 4, 0x10000},
+          {"\xF4\x8F\xBF\xBF", 4, 0x10FFFF},
+          {"\xC1\xBF", 0, 0},
+          {"\xC2\xC0", 0, 0},
+          {"\xE0\x9F\xBF", 0, 0},
+          {"\xED\xA0\x80", 0, 0},
+          {"\xE3\x81\x41", 0, 0},
+          {"\xE3\x81", 0, 0},
+          {"\xF0\x8F\xBF\xBF", 0, 0},
+          {"\xF4\x90\x80\x80", 0, 0},
+          {"\xF5\x80\x80\x80", 0, 0}}) {
+        char32_t character = 0;
+        EXPECT_EQ(platform::DecodeUtf8(bytes, character), length) << bytes;
+        EXPECT_EQ(length != 0 ? character : 0, value) << bytes;
+    }
 }
 
 TEST(CString, EditsKeepEveryByteAndClampIndexes) {

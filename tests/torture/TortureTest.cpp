@@ -108,7 +108,8 @@ std::string Compare(const std::string& root, const std::string& path, bool cp932
     const int end = listing.GetSize();
     got.push_back(morvash::test::CounterProblems(walk) +
                   std::string(walk.gFc_GetTargetPath(end).view()) +
-                  std::string(walk.gFc_GetFileInfo(end).m_FullPath.view()));
+                  std::string(walk.gFc_GetFileInfo(end).m_FullPath.view()) +
+                  std::string(walk.RealName(end)) + std::string(walk.FullPath(end).view()));
     expected.emplace_back();
     // Both end with the counters' line, so a difference shows before either ends.
     const auto [a, b] = std::mismatch(got.begin(), got.end(), expected.begin(), expected.end());
