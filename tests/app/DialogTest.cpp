@@ -306,6 +306,7 @@ class DialogTest : public QObject {
         WhenShown<CSettingsDlg>([&seen](CSettingsDlg* box) {
             // Only the main window's template asks for a maximise button.
             QVERIFY(!box->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+            QVERIFY(qobject_cast<QPushButton*>(box->GetDlgItem(IDOK))->isDefault());
             seen << box->windowTitle();
             QTest::keyClick(box, Qt::Key_Escape);
         });

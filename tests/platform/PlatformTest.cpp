@@ -84,6 +84,7 @@ TEST(CodePage, SearchesFindCharactersNeverTrailBytes) {
 TEST(CodePage, Utf8DecodesOnlyWellFormedSequences) {
     for (const auto& [bytes, length, value] :
          {std::tuple<std::string_view, std::size_t, char32_t>{"\x7F", 1, 0x7F},
+          {"", 0, 0},
           {"\xC2\x80", 2, 0x80},
           {"\xDF\xBF", 2, 0x7FF},
           {"\xE0\xA0\x80", 3, 0x800},

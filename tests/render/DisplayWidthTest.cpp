@@ -21,6 +21,7 @@ TEST(DisplayWidth, ColumnsInEachCodePage) {
         {CodePage::Utf8, "\xE0\x9F\xBF\xED\xA0\x80\xF0\x8F\xBF\xBF", 10},  // overlong, surrogate
         {CodePage::Utf8, "\xF4\x90\x80\x80\xF5\x80\x80\x80", 8},           // past U+10FFFF
         {CodePage::Utf8, "\x1b[01;34m*d\x1b[0m", 2},                       // colours: none
+        {CodePage::Utf8, "\xE8\xA1\xA8\x1b[m", 2},                         // text, then a colour
         {CodePage::Cp932, "\x8A\xBF\x8E\x9A", 4},                          // double-byte: two each
         {CodePage::Cp932, "\xB1\xB2\x84\xA5 ", 5},    // half-width katakana one, box two
         {CodePage::Cp932, "a\x81", 2},                // a lead byte at the end: one
