@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <span>
 #include <string_view>
 
 #include "Order.h"
@@ -124,6 +125,23 @@ void ProbePresence(const platform::Folder& folder, FolderEntries& out) {
     }
 }
 
+// Makes room for one batch of a folder's read at once, growing the storage
+// geometrically still: most folders fit in one batch, and so take one
+// allocation for their entries and one for their names.
+void ReserveFor(std::span<const platform::DirEntry> batch, FolderEntries& out) {
+    const auto grow = [](auto& storage, std::size_t needed) {
+        if (needed > storage.capacity()) {
+            storage.reserve(std::max(needed, 2 * storage.capacity()));
+        }
+    };
+    std::size_t bytes = 0;
+    for (const platform::DirEntry& read : batch) {
+        bytes += read.length + 1;
+    }
+    grow(out.entries, out.entries.size() + batch.size());
+    grow(out.names, out.names.size() + bytes);
+}
+
 }  // namespace
 
 bool ReadFolder(const platform::Folder& folder, FolderPlace place, const ReadRules& rules,
@@ -140,6 +158,7 @@ bool ReadFolder(const platform::Folder& folder, FolderPlace place, const ReadRul
             return false;
         }
         const std::size_t before = out.entries.size();
+        ReserveFor(reader.Entries(), out);
         for (const platform::DirEntry& read : reader.Entries()) {
             const std::string_view name(read.name, read.length);
             out.hasIgnoreFile = out.hasIgnoreFile || name == ".gitignore";
