@@ -95,4 +95,8 @@ TEST(GitIndex, AnEntryEndsBeforeTheChecksum) {
     EXPECT_EQ(paths, std::vector<std::string_view>{"ab"});
     EXPECT_FALSE(
         morvash::detail::ReadIndexPaths(entry + '\0' + std::string(20, 'h'), names, paths));
+    // No entries, then an extension of no bytes; and the same under another signature.
+    const std::string empty = "DIRC\0\0\0\2\0\0\0\0TREE\0\0\0\0"s + std::string(20, 'h');
+    EXPECT_TRUE(morvash::detail::ReadIndexPaths(empty, names, paths));
+    EXPECT_FALSE(morvash::detail::ReadIndexPaths("DIRX" + empty.substr(4), names, paths));
 }

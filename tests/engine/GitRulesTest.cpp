@@ -55,6 +55,7 @@ TEST(GitRules, LastMatchingRuleDecides) {
         {{{"", "*.o\n"}, {"a/", "!*.o\n"}}, "b/x.o", false, kIn},
         {{{"", "*.O\n"}}, "x.o", false, kIn, true},
         {{{"", "D/x\n"}}, "d/x", false, kIn, true},
+        {{{"", "ab/*\n"}}, "cd/ef", false, kNone, true},
         {{{"", "[[:upper:]]\n"}}, "a", false, kIn, true},
         {{{"", "[[:upper:]]\n"}}, "a", false, kNone},
     };

@@ -52,6 +52,7 @@ TEST(Glob, MatchesNamesAndGitPaths) {
         {"[ab", kName, "[ab", true},  // never closed: itself
         {"[b-a]", kName, "b", false},
         {"?", kName | kCp932, "\x83\x41", true},
+        {"a?c", kName | kCp932, "abc", true},
         {"????", kName | kCp932, "\x83\x40\x83\x7E\x83\x80\x83\xFC", true},
         {"*A", kName | kCp932, "\x83\x41", false},  // "A" is the trail byte
         {"*A", kName | kCp932,

@@ -104,6 +104,7 @@ TEST(Order, NamesAndVersionsAsLsOrdersThem) {
         ".a10",
         "x.tar.gz",
         "x1.tar",
+        "07.txt",
         "y.gz",
         "y0.gz",
         "10",

@@ -45,6 +45,7 @@ TEST(CodePage, EachCharacterConvertsOrBecomesOneReplacement) {
           {CodePage::Utf8, true, "a\xDFz", "a" + bad + "z"},
           {CodePage::Cp932, true, "ok\x81", "ok" + bad},
           {CodePage::Cp932, true, "a\x85\x40", "a" + bad},
+          {CodePage::Cp932, true, "\x85\x80z", bad + "z"},
           {CodePage::Cp932, true, "\x81\x7Fz", bad + "\x7Fz"},
           {CodePage::Cp932, true, "\x81\xFDz", bad + bad + "z"},
           // The first and last leads of each length, for characters code page 932 lacks.

@@ -82,7 +82,7 @@ TEST(NameColors, ChosenAsLsChoosesThem) {
     const tandrel::NameColors custom(
         "di=34:ln=target:or=31:mi=05:ex=35:*.tar=33:*.TAR=36:*.tar=32:mh=44:fi=00:rs=0:bd=\\e:"
         "*~=90:*README=93");
-    const tandrel::NameColors escaped("lc=\\33[:rc=m:ec=\\x1b[m:di=^[1:*.gz=4:*z.gz=5");
+    const tandrel::NameColors escaped("lc=\\33[:rc=m:ec=\\x1b[m:di=^[1:*.gz=\\0644:*z.gz=5");
     const std::tuple<const tandrel::NameColors&, EntryType, std::uint32_t, std::uint32_t,
                      const char*, bool, std::uint32_t, const char*>
         kCases[] = {
@@ -109,7 +109,7 @@ TEST(NameColors, ChosenAsLsChoosesThem) {
              "\x1b[\x1b"
              "1m"},
             {escaped, EntryType::File, 0100644, 1, "z.gz", false, 0, "\x1b[5m"},
-            {escaped, EntryType::File, 0100644, 1, "a.gz", false, 0, "\x1b[4m"},
+            {escaped, EntryType::File, 0100644, 1, "a.gz", false, 0, "\x1b[44m"},
         };
     for (const auto& [colors, type, mode, links, name, dangling, target, expected] : kCases) {
         EXPECT_EQ(colors.Begin(type, mode, links, name, dangling, target), expected)
