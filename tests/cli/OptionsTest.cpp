@@ -226,7 +226,7 @@ TEST_F(OptionsTest, ExitStatuses) {
     temp_.makeChain("", "d", 34);
     const std::pair<std::vector<std::string>, int> kCases[] = {
         {{"-o", temp_.path("none/out.txt"), tree()}, 3},
-        {{"-o", "/dev/full", tree()}, 3},
+        {{"-o", temp_.fullDevice(), tree()}, 3},
         {{"--format=json", temp_.path("d")}, 1},
         {{"-L", "32", temp_.path("d")}, 0},
         {{"-1", "--", "-s"}, 4},

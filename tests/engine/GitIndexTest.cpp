@@ -99,4 +99,6 @@ TEST(GitIndex, AnEntryEndsBeforeTheChecksum) {
     const std::string empty = "DIRC\0\0\0\2\0\0\0\0TREE\0\0\0\0"s + std::string(20, 'h');
     EXPECT_TRUE(morvash::detail::ReadIndexPaths(empty, names, paths));
     EXPECT_FALSE(morvash::detail::ReadIndexPaths("DIRX" + empty.substr(4), names, paths));
+    morvash::detail::GitIndex none;
+    EXPECT_FALSE(none.Read(TempTree().path("no-git/")));
 }

@@ -54,6 +54,7 @@ TEST(Selection, KeepsByNameKindAndWhatIsIncludedAbove) {
         {{}, {"src*"}, false, false, "", "src", kDir, false, Verdict::Kept},
         {{"a.c"}, {"*.c"}, false, false, "", "a.c", kFile, false, Verdict::LeftOut},
         {{}, {}, false, false, "c h", "a.h", kFile, false, Verdict::Kept},
+        {{}, {}, false, false, "c h", "a.c", kFile, false, Verdict::Kept},
         {{}, {}, false, false, "c", "a.h", kFile, false, Verdict::LeftOut},
         {{}, {}, false, false, "c", "a.h", kDir, false, Verdict::Kept},
         {{}, {"*.h"}, false, false, "c", "a.h", kFile, false, Verdict::LeftOut},

@@ -109,11 +109,12 @@ TEST(OutputFile, FifoAndDeviceAreWrittenInPlace) {
     EXPECT_EQ(received, "through");
     EXPECT_TRUE(S_ISFIFO(Stat(fifo).st_mode));
 
-    OutputFile full("/dev/full");
+    const std::string device = temp.fullDevice();
+    OutputFile full(device);
     EXPECT_EQ(full.way(), OutputFile::Way::InPlace);
     full.stream() << "x";
     EXPECT_EQ(full.Commit(), ENOSPC);
-    EXPECT_TRUE(S_ISCHR(Stat("/dev/full").st_mode));
+    EXPECT_TRUE(S_ISCHR(Stat(device).st_mode));
 }
 
 // Where the file system lacks unnamed files, the hidden named file appears

@@ -6,8 +6,10 @@
 // std::filesystem::filesystem_error), which fails the test. The destructor
 // removes the whole tree, however deep, without following symbolic links.
 
-#include <fcntl.h>  // AT_FDCWD
+#include <fcntl.h>  // AT_FDCWD, open
 #include <sys/stat.h>
+#include <sys/sysmacros.h>  // makedev
+#include <unistd.h>         // close, unlink
 
 #include <cerrno>
 #include <cstdint>
@@ -49,6 +51,22 @@ class TempTree {
     const std::string& root() const { return root_; }
     /// Returns root() + "/" + rel.
     std::string path(std::string_view rel) const { return root_ + '/' + std::string(rel); }
+
+    /// Returns a device on which every write fails with ENOSPC: a node of
+    /// the tree's own where one can be made and opened (as root), so that
+    /// output code that went wrong could never replace the system's
+    /// /dev/full; otherwise /dev/full, which nobody else may replace.
+    std::string fullDevice() const {
+        const std::string node = path("full");
+        if (::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0) {
+            if (const int fd = ::open(node.c_str(), O_WRONLY | O_CLOEXEC); fd >= 0) {
+                ::close(fd);
+                return node;
+            }
+            ::unlink(node.c_str());
+        }
+        return "/dev/full";
+    }
 
     /// Makes the folder `rel` (its parent must exist).
     void makeFolder(std::string_view rel) const {
