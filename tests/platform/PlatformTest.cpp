@@ -159,10 +159,11 @@ TEST(SystemTime, TimesClampTo1601Through30827) {
 TEST(FileFind, ExactLookupsSeeTheEntryItself) {
     morvash::test::TempTree tree;
     tree.touch("data", 5'000'000'000);
+    tree.touch("empty");
     tree.makeFolder("dir");
     tree.link("dir", "link");
     for (const auto& [name, directory] :
-         {std::pair{"data", false}, {"dir", true}, {"link", false}}) {
+         {std::pair{"data", false}, {"empty", false}, {"dir", true}, {"link", false}}) {
         platform::EntryDetails exact;
         CFileFind finder;
         FILETIME time{};
