@@ -238,11 +238,7 @@ void ParallelWalker::queue(Node& node) {
             work_.notify_one();
         }
     } else if (idle_ > 0) {
-        // Idle readers wait for room rather than for work: the listing wakes
-        // them once it has taken enough entries. Without the flag a folder of
-        // more entries than the bound, queued while every reader waits, would
-        // leave them all asleep and the listing to read every subfolder alone.
-        full_ = true;
+        full_ = true;  // idle readers now wait for room, which the listing makes and tells
     }
 }
 
